@@ -1,0 +1,183 @@
+#include "imaging/ColorProcessor.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace quabrel {
+
+namespace {
+
+// IEEE single-precision rounding, widened back.
+double Single(double x) { return static_cast<double>(static_cast<float>(x)); }
+
+// Converts toward zero like a plain cast, but a value outside [lo, hi] (or
+// NaN, which reads as 0) is pinned first: device ranges are not ours to trust,
+// and an out-of-range conversion would be undefined.
+int32_t TruncWithin(double x, int32_t lo, int32_t hi) {
+    if (std::isnan(x)) return 0;
+    return static_cast<int32_t>(std::clamp(x, static_cast<double>(lo), static_cast<double>(hi)));
+}
+
+constexpr int32_t kIntMin = std::numeric_limits<int32_t>::min();
+constexpr int32_t kIntMax = std::numeric_limits<int32_t>::max();
+
+// A colour shift table: a positive shift moves every level v % of the way to
+// 255, a negative one |v| % of the way to 0.
+void BuildShiftTable(std::array<uint8_t, 256>& table, int32_t shift) {
+    const double target = shift > 0 ? 255 : 0;
+    const double k = static_cast<double>(std::abs(int64_t{shift})) / 100;
+    for (int i = 0; i < 256; ++i) {
+        const int32_t moved = i + TruncWithin((target - i) * k, -255, 255);
+        table[i] = static_cast<uint8_t>(std::clamp(moved, 0, 255));
+    }
+}
+
+}  // namespace
+
+CColorProcessor::CColorProcessor() : m_tables(ColorTables::Instance()) {}
+
+void CColorProcessor::SetAdjustments(int32_t red, int32_t green, int32_t blue, int32_t brightnessValue,
+                                     int32_t brightnessMaximum, int32_t brightnessMinimum,
+                                     int32_t brightnessDefault, bool brightnessDeviceHandled,
+                                     int32_t contrastValue, int32_t contrastMaximum, int32_t contrastMinimum,
+                                     int32_t contrastDefault, bool contrastDeviceHandled, int32_t saturationValue,
+                                     int32_t saturationMaximum, int32_t saturationMinimum) {
+    // Differences are taken in 64 bits so that no device range can overflow them.
+    const auto diff = [](int32_t a, int32_t b) { return static_cast<double>(int64_t{a} - int64_t{b}); };
+
+    // The saturation stage indexes tables by this value, so it stays in 0..100.
+    const double saturationRange = diff(saturationMaximum, saturationMinimum);
+    m_saturationIndex =
+        saturationRange == 0 ? 50 : TruncWithin(saturationValue / saturationRange * 100 + 0.5, 0, 100);
+
+    int32_t offset = 0;
+    if (!brightnessDeviceHandled) {
+        const double above = diff(brightnessMaximum, brightnessDefault);
+        const double below = diff(brightnessDefault, brightnessMinimum);
+        const double change = diff(brightnessValue, brightnessDefault);
+        // A side of the range with no room gives no offset rather than infinity.
+        const double range = brightnessValue > brightnessDefault ? above : below;
+        if (range != 0) {
+            const double a = Single(change / range);
+            offset = TruncWithin(std::floor(Single(a * 127)), kIntMin / 2, kIntMax / 2);
+        }
+    }
+
+    double gain = 1;
+    if (!contrastDeviceHandled && contrastMaximum != contrastMinimum) {
+        double p = contrastValue;
+        const double below = diff(contrastDefault, contrastMinimum);
+        const double above = diff(contrastMaximum, contrastDefault);
+        if (p < -0.9 * below) p = -TruncWithin(0.9 * below + 0.5, kIntMin + 1, kIntMax);
+        if (p > 0.9 * above) p = TruncWithin(0.9 * above + 0.5, kIntMin, kIntMax);
+        gain = Single((p - contrastMinimum) / diff(contrastMaximum, contrastMinimum) * 200) * 0.01;
+    }
+
+    BuildToneTables(gain, offset, red, green, blue);
+}
+
+void CColorProcessor::BuildToneTables(double gain, int32_t offset, int32_t red, int32_t green, int32_t blue) {
+    for (int i = 0; i < 256; ++i) {
+        const double level = std::floor(gain * static_cast<double>(int64_t{i} + offset - 127)) + 127;
+        m_toneTable[i] = static_cast<uint8_t>(TruncWithin(level, 0, 255));
+    }
+    BuildShiftTable(m_redTable, red);
+    BuildShiftTable(m_greenTable, green);
+    BuildShiftTable(m_blueTable, blue);
+}
+
+void CColorProcessor::FillFrameSet(FrameSet& set) const {
+    const Stages& s = m_stages;
+    const bool tone = s.applyBrightness || s.applyContrast;
+    set.applyLevels = tone || s.applyRed || s.applyGreen || s.applyBlue;
+    set.applyHsl = s.applyHsl;
+    if (set.applyLevels) {
+        for (int i = 0; i < 256; ++i) {
+            const uint8_t b = s.applyBlue ? m_blueTable[i] : static_cast<uint8_t>(i);
+            const uint8_t g = s.applyGreen ? m_greenTable[i] : static_cast<uint8_t>(i);
+            const uint8_t r = s.applyRed ? m_redTable[i] : static_cast<uint8_t>(i);
+            set.blue[i] = tone ? m_toneTable[b] : b;
+            set.green[i] = tone ? m_toneTable[g] : g;
+            set.red[i] = tone ? m_toneTable[r] : r;
+        }
+    }
+    if (set.applyHsl) {
+        constexpr int n = ColorTables::kPercent;
+        for (int sat = 0; sat < n; ++sat) {
+            const int scaled = m_tables.SaturationScale(sat, m_saturationIndex);
+            for (int l = 0; l < n; ++l)
+                set.hslRow[sat * n + l] =
+                    ColorTables::ChannelRow(m_tables.BoundLow(scaled, l), m_tables.BoundHigh(scaled, l));
+        }
+    }
+}
+
+void CColorProcessor::Publish() {
+    FillFrameSet(m_sets[m_back]);
+    const uint8_t previous = m_shared.exchange(static_cast<uint8_t>(m_back | kFresh), std::memory_order_acq_rel);
+    m_back = previous & 3;
+}
+
+const CColorProcessor::FrameSet& CColorProcessor::AcquireNewest() {
+    if (m_shared.load(std::memory_order_relaxed) & kFresh) {
+        const uint8_t previous = m_shared.exchange(m_front, std::memory_order_acq_rel);
+        m_front = previous & 3;
+    }
+    return m_sets[m_front];
+}
+
+namespace {
+
+template <bool kLevels, bool kHsl>
+void ProcessPixels(uint8_t* px, std::size_t count, const uint8_t* lutB, const uint8_t* lutG, const uint8_t* lutR,
+                   const uint32_t* hslRow, const ColorTables& t) {
+    for (uint8_t* end = px + count * 3; px != end; px += 3) {
+        int b = px[0], g = px[1], r = px[2];
+        if constexpr (kLevels) {
+            b = lutB[b];
+            g = lutG[g];
+            r = lutR[r];
+        }
+        if constexpr (kHsl) {
+            // Largest channel and the hue pair; ties go to green, then blue,
+            // and red wins only when strictly larger.
+            int max = g, c = 1, p = b, q = r, min = b;
+            if (g < b) max = b, c = 2, p = r, q = g, min = g;
+            if (r > max) max = r, c = 0, p = g, q = b;
+            else if (r < min) min = r;
+
+            const int delta = max - min;
+            const int hue = t.Hue(c, delta, p - q);
+            const uint8_t* row = t.channel.data() +
+                                 hslRow[t.Saturation(max, min) * ColorTables::kPercent + t.Lightness(max + min)];
+            r = row[t.hueUp[hue]];
+            g = row[hue];
+            b = row[t.hueDown[hue]];
+        }
+        px[0] = static_cast<uint8_t>(b);
+        px[1] = static_cast<uint8_t>(g);
+        px[2] = static_cast<uint8_t>(r);
+    }
+}
+
+}  // namespace
+
+void CColorProcessor::ProcessFrame(uint8_t* pixels, int32_t pixelCount, std::size_t bufferLength) {
+    const FrameSet& set = AcquireNewest();
+    if (pixels == nullptr || pixelCount <= 0 || (!set.applyLevels && !set.applyHsl)) return;
+    const std::size_t count = std::min(static_cast<std::size_t>(pixelCount), bufferLength / 3);
+
+    const auto run = [&](auto levels, auto hsl) {
+        ProcessPixels<decltype(levels)::value, decltype(hsl)::value>(
+            pixels, count, set.blue.data(), set.green.data(), set.red.data(), set.hslRow.data(), m_tables);
+    };
+    using Yes = std::true_type;
+    using No = std::false_type;
+    if (set.applyLevels && set.applyHsl) run(Yes{}, Yes{});
+    else if (set.applyLevels) run(Yes{}, No{});
+    else run(No{}, Yes{});
+}
+
+}  // namespace quabrel

@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Set-up, build and run for a Debian 12 machine, as root. Installs only the
+# packages that are missing, so a prepared machine needs no network.
+#
+#   bash tools/dev.sh run    build quabrel and start it
+#   bash tools/dev.sh test   build and run every test: an optimised build,
+#                            an address/undefined-behaviour sanitizer build,
+#                            a thread sanitizer build of the threaded parts,
+#                            and a short pass of each fuzzer
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$here"
+jobs=$(nproc)
+
+build_packages=(cmake ninja-build g++ pkg-config libpng-dev zlib1g-dev
+  qt6-base-dev libgl-dev libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good)
+test_packages=(libgtest-dev libgmock-dev clang libclang-rt-14-dev xvfb xauth)
+
+install_missing() {
+  local missing=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  if ((${#missing[@]})); then
+    echo "== installing: ${missing[*]}"
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  fi
+}
+
+configure_and_build() {  # dir, cmake args...
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja -Wno-dev "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+}
+
+case "${1:-}" in
+run)
+  install_missing "${build_packages[@]}"
+  configure_and_build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUABREL_BUILD_TESTS=OFF
+  exec build/release/quabrel/quabrel
+  ;;
+test)
+  install_missing "${build_packages[@]}" "${test_packages[@]}"
+  export CTEST_OUTPUT_ON_FAILURE=1
+
+  echo "== thread sanitizer build (threaded parts)"
+  configure_and_build build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUABREL_CORE_ONLY=ON \
+    -DQUABREL_SANITIZE=thread
+  (cd build/tsan && TSAN_OPTIONS=halt_on_error=1 ctest -j "$jobs" -L threads)
+
+  echo "== fuzzers (short pass; see docs/fuzzing.md for long runs)"
+  CC=clang CXX=clang++ configure_and_build build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DQUABREL_CORE_ONLY=ON -DQUABREL_BUILD_TESTS=OFF -DQUABREL_BUILD_FUZZ=ON
+  for f in fuzz_skin_files fuzz_png_image; do
+    rm -rf "build/fuzz/corpus-$f" && mkdir -p "build/fuzz/corpus-$f"
+    "build/fuzz/tests/fuzz/$f" -max_total_time=20 -print_final_stats=0 "build/fuzz/corpus-$f" \
+      "tests/fuzz/seeds/$f" 2>&1 | tail -n 1
+  done
+
+  echo "== address and undefined-behaviour sanitizer build"
+  configure_and_build build/asan -DCMAKE_BUILD_TYPE=Debug -DQUABREL_SANITIZE='address;undefined'
+  (cd build/asan && ASAN_OPTIONS=detect_leaks=1 \
+    LSAN_OPTIONS="suppressions=$here/tests/lsan.supp:print_suppressions=0" ctest -j "$jobs")
+
+  echo "== optimised build"
+  configure_and_build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  (cd build/release && ctest -j "$jobs")
+  ;;
+*)
+  echo "usage: bash tools/dev.sh run|test" >&2
+  exit 2
+  ;;
+esac
