@@ -66,15 +66,25 @@ private:
     struct FrameSet {
         bool applyLevels = false;  // colour shifts, brightness or contrast
         bool applyHsl = false;
-        std::array<uint8_t, 256> blue{};  // shift then tone, per channel
+        // Shift then tone, per channel.
+        std::array<uint8_t, 256> blue{};
         std::array<uint8_t, 256> green{};
         std::array<uint8_t, 256> red{};
-        // Channel row of the fixed tables for saturation % and lightness %,
-        // with the saturation setting already applied.
+        // The same for two neighbouring bytes at once, indexed by the
+        // little-endian 16-bit word they form: pixels are blue, green, red,
+        // so two pixels are the pairs (blue, green), (red, blue), (green, red).
+        std::array<uint16_t, 1 << 16> blueGreen{};
+        std::array<uint16_t, 1 << 16> redBlue{};
+        std::array<uint16_t, 1 << 16> greenRed{};
+        // Ramp row of the fixed tables for saturation % and lightness %, with
+        // the saturation setting already applied.
         std::array<uint32_t, ColorTables::kPercent * ColorTables::kPercent> hslRow{};
     };
 
     void FillFrameSet(FrameSet& set) const;
+    static void ApplyLevels(uint8_t* pixels, std::size_t count, const FrameSet& set);
+    template <bool kLevels>
+    void ApplyHsl(uint8_t* pixels, std::size_t count, const FrameSet& set) const;
     const FrameSet& AcquireNewest();
 
     const ColorTables& m_tables;

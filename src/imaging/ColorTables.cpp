@@ -54,7 +54,7 @@ const ColorTables& ColorTables::Instance() {
 }
 
 ColorTables::ColorTables()
-    : saturation(256 * 256), hue(HueIndexCount()), channel(std::size_t{kPercent} * kPercent * kDegrees) {
+    : saturation(256 * 256), hue(HueIndexCount()), ramp(std::size_t{kPercent} * kPercent * kRampSteps) {
     for (int a = 0; a < 256; ++a)
         for (int b = 0; b <= a; ++b) saturation[(a << 8) | b] = SaturationOf(a, b);
 
@@ -63,19 +63,11 @@ ColorTables::ColorTables()
     for (int s = 0; s < kPercent; ++s)
         for (int k = 0; k < kPercent; ++k) saturationScale[s * kPercent + k] = ScaledSaturation(s, k);
 
-    // The two ramps of a row (hue 0..59 rising, 181..239 falling) share their
-    // values, and the rest of the row is one of the two bounds.
-    for (int j = 0; j < kPercent; ++j) {
-        for (int k = 0; k < kPercent; ++k) {
-            uint8_t ramp[61];
-            for (int t = 0; t <= 60; ++t) ramp[t] = RampChannel(j, k, t);
-            uint8_t* row = channel.data() + ChannelRow(j, k);
-            for (int h = 0; h < 60; ++h) row[h] = ramp[h];
-            std::fill(row + 60, row + 180, ramp[60]);
-            for (int h = 180; h < 240; ++h) row[h] = ramp[240 - h];
-            std::fill(row + 240, row + kDegrees, ramp[0]);
-        }
-    }
+    // Step 0 is exactly m1 and step 60 exactly m2 (60 * (k - j) / 60 is exact),
+    // so the flat parts of the hue circle share the ramp's end values.
+    for (int j = 0; j < kPercent; ++j)
+        for (int k = 0; k < kPercent; ++k)
+            for (int t = 0; t < kRampSteps; ++t) ramp[RampRow(j, k) + t] = RampChannel(j, k, t);
 
     for (int c = 0; c < 3; ++c)
         for (int delta = 0; delta < 256; ++delta)
@@ -96,11 +88,14 @@ ColorTables::ColorTables()
     for (int h = 0; h < kDegrees; ++h) {
         hueUp[h] = static_cast<uint16_t>(h + 120 <= 360 ? h + 120 : h - 240);
         hueDown[h] = static_cast<uint16_t>(h >= 120 ? h - 120 : h + 240);
+        rampStep[h] = static_cast<uint8_t>(h < 60 ? h : h < 180 ? 60 : h < 240 ? 240 - h : 0);
     }
+    for (int h = 0; h < kDegrees; ++h)
+        hueSteps[h] = rampStep[hueUp[h]] | uint32_t{rampStep[h]} << 8 | uint32_t{rampStep[hueDown[h]]} << 16;
 }
 
 std::size_t ColorTables::MemoryBytes() const {
-    return sizeof(*this) + saturation.size() + hue.size() * sizeof(uint16_t) + channel.size();
+    return sizeof(*this) + saturation.size() + hue.size() * sizeof(uint16_t) + ramp.size();
 }
 
 }  // namespace quabrel

@@ -33,9 +33,16 @@ struct ColorTables {
     // Lower and upper bound of the model for saturation s and lightness l.
     uint8_t BoundLow(int s, int l) const { return boundLow[s * kPercent + l]; }
     uint8_t BoundHigh(int s, int l) const { return boundHigh[s * kPercent + l]; }
-    // Offset of the channel row for bounds (m1, m2); the row is indexed by hue.
-    static uint32_t ChannelRow(int m1, int m2) { return static_cast<uint32_t>((m1 * kPercent + m2) * kDegrees); }
-    uint8_t Channel(int h, int m1, int m2) const { return channel[ChannelRow(m1, m2) + h]; }
+    // A channel's value for hue h between the bounds m1 and m2 is a ramp:
+    // m1 from 240 through 360 and at 0, rising to m2 over 1..59, m2 over
+    // 60..179, falling back over 180..239. So each bound pair keeps only its
+    // 61 ramp steps, and the hue picks the step: ramp[row(m1, m2) + step(h)].
+    static constexpr int kRampSteps = 61;
+    static uint32_t RampRow(int m1, int m2) { return static_cast<uint32_t>((m1 * kPercent + m2) * kRampSteps); }
+    uint8_t Channel(int h, int m1, int m2) const { return ramp[RampRow(m1, m2) + rampStep[h]]; }
+    // The ramp steps of the red, green and blue channel for hue h (red and
+    // blue at h + 120 and h - 120), packed red | green << 8 | blue << 16.
+    uint32_t HueSteps(int h) const { return hueSteps[h]; }
 
     std::vector<uint8_t> saturation;   // [256 * 256]
     std::array<uint8_t, 511> lightness;
@@ -45,7 +52,9 @@ struct ColorTables {
     std::array<uint8_t, kPercent * kPercent> boundHigh;
     std::array<uint16_t, kDegrees> hueUp;    // hue + 120, wrapped into 0..360
     std::array<uint16_t, kDegrees> hueDown;  // hue - 120, wrapped into 0..360
-    std::vector<uint8_t> channel;            // [m1][m2][hue]
+    std::array<uint8_t, kDegrees> rampStep;
+    std::array<uint32_t, kDegrees> hueSteps;
+    std::vector<uint8_t> ramp;  // [m1][m2][step]
 
     std::size_t MemoryBytes() const;
 };
