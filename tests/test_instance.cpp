@@ -23,14 +23,18 @@ struct Child {
     pid_t pid = -1;
     std::FILE* out = nullptr;
 
-    explicit Child(const char* program, const char* argument = nullptr) {
+    // `environment` (null-terminated) replaces the inherited one when given.
+    explicit Child(const char* program, const char* argument = nullptr, char* const* environment = nullptr) {
         int fds[2];
         if (::pipe(fds) != 0) return;
         pid = ::fork();
         if (pid == 0) {
             ::dup2(fds[1], STDOUT_FILENO);
+            ::dup2(fds[1], STDERR_FILENO);
             ::close(fds[0]);
-            ::execl(program, program, argument, static_cast<char*>(nullptr));
+            char* const argv[] = {const_cast<char*>(program), const_cast<char*>(argument), nullptr};
+            if (environment != nullptr) ::execve(program, argv, environment);
+            else ::execv(program, argv);
             ::_exit(127);
         }
         ::close(fds[1]);
@@ -41,7 +45,7 @@ struct Child {
         if (out) std::fclose(out);
     }
     std::string Line() {
-        char buffer[64] = {};
+        char buffer[256] = {};
         return std::fgets(buffer, sizeof buffer, out) ? std::string(buffer) : std::string();
     }
     int Kill(int signal) {
@@ -95,6 +99,18 @@ TEST(InstanceGuard, SecondProgramEndsAtOnceAndSilently) {
     EXPECT_EQ(WEXITSTATUS(status), 0);
     // The holder is untouched.
     EXPECT_EQ(::kill(holder.pid, 0), 0);
+}
+
+TEST(Startup, WithoutADisplayTheProgramSaysSoInOneLine) {
+    char platform[] = "QT_QPA_PLATFORM=xcb";
+    char runtime[] = "XDG_RUNTIME_DIR=/tmp";
+    char* const environment[] = {platform, runtime, nullptr};
+    Child program(QUABREL_EXE, nullptr, environment);
+    EXPECT_EQ(program.Line(), "quabrel: cannot open a display; start quabrel from a desktop session.\n");
+    EXPECT_EQ(program.Line(), "");  // nothing else: no toolkit diagnostics
+    const int status = program.Wait();
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
 }
 
 TEST(ExeDir, FolderOfTheExecutableEndsInOneSeparator) {
