@@ -7,6 +7,7 @@
 
 #include "imaging/ColorProcessor.h"
 #include "support/ColorReference.h"
+#include "support/ColorTestUtil.h"
 
 #include <benchmark/benchmark.h>
 
@@ -62,15 +63,6 @@ std::vector<uint8_t> RandomFrame(Size size) {
 
 std::vector<uint8_t> Frame(Size size, bool natural) { return natural ? NaturalFrame(size) : RandomFrame(size); }
 
-void Configure(CColorProcessor& p, const Settings& s) {
-    p.SetAdjustments(s.red, s.green, s.blue, s.brightnessValue, s.brightnessMaximum, s.brightnessMinimum,
-                     s.brightnessDefault, s.brightnessDeviceHandled, s.contrastValue, s.contrastMaximum,
-                     s.contrastMinimum, s.contrastDefault, s.contrastDeviceHandled, s.saturationValue,
-                     s.saturationMaximum, s.saturationMinimum);
-    p.SetStages({s.red != 0, s.green != 0, s.blue != 0, s.stillImage, s.brightnessValue != 0, s.contrastValue != 0});
-    p.Publish();
-}
-
 std::map<std::string, Settings> Scenarios() {
     std::map<std::string, Settings> m;
     m["neutral"] = {};
@@ -95,36 +87,32 @@ void SetPixelCounter(benchmark::State& state, Size size) {
         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-void BM_ProcessFrame(benchmark::State& state, Settings settings, Size size, bool natural) {
-    CColorProcessor processor;
-    Configure(processor, settings);
+// Times `adjust` on a frame that is restored before every iteration, so each
+// one sees the same colours; the restoring copy is not timed.
+template <typename Adjust>
+void TimeInPlace(benchmark::State& state, Size size, bool natural, Adjust adjust) {
     const auto source = Frame(size, natural);
     auto frame = source;
     for (auto _ : state) {
-        // Adjusting in place changes the frame; restoring it keeps every
-        // iteration on the same colours. The copy is timed in the anchors too.
         state.PauseTiming();
         std::copy(source.begin(), source.end(), frame.begin());
         state.ResumeTiming();
-        processor.ProcessFrame(frame.data(), size.Pixels(), frame.size());
+        adjust(frame.data(), size.Pixels());
         benchmark::ClobberMemory();
     }
     SetPixelCounter(state, size);
 }
 
+void BM_ProcessFrame(benchmark::State& state, Settings settings, Size size, bool natural) {
+    CColorProcessor processor;
+    quabrel::testing::Configure(processor, settings);
+    TimeInPlace(state, size, natural, [&](uint8_t* px, int n) { processor.ProcessFrame(px, n, std::size_t(n) * 3); });
+}
+
 // The tables used directly, as the formulas lay them out.
 void BM_DirectTables(benchmark::State& state, Settings settings, Size size, bool natural) {
     const quabrel::reference::Processor processor(settings);
-    const auto source = Frame(size, natural);
-    auto frame = source;
-    for (auto _ : state) {
-        state.PauseTiming();
-        std::copy(source.begin(), source.end(), frame.begin());
-        state.ResumeTiming();
-        processor.Process(frame.data(), size.Pixels());
-        benchmark::ClobberMemory();
-    }
-    SetPixelCounter(state, size);
+    TimeInPlace(state, size, natural, [&](uint8_t* px, int n) { processor.Process(px, n); });
 }
 
 #ifdef QUABREL_HAVE_OPENCV
