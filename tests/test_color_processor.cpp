@@ -189,6 +189,25 @@ TEST_F(ColorProcessorTest, WorkedExampleTableEntries) {
     EXPECT_EQ(t.hueDown[360], 240);
 }
 
+TEST_F(ColorProcessorTest, EveryPixelCountMatchesTheFormulas) {
+    // Frames are adjusted several pixels at a time; the pixels left over at
+    // the end must come out the same.
+    Settings s;
+    s.red = 30, s.green = -70, s.brightnessValue = 12;
+    for (bool still : {false, true}) {
+        s.stillImage = still;
+        Configure(processor, s);
+        const reference::Processor expected(s);
+        for (int count = 1; count <= 9; ++count) {
+            auto ours = testing::RandomFrame(count, static_cast<uint32_t>(count));
+            auto theirs = ours;
+            processor.ProcessFrame(ours.data(), count, ours.size());
+            expected.Process(theirs.data(), count);
+            EXPECT_EQ(ours, theirs) << count << " pixels, still image " << still;
+        }
+    }
+}
+
 TEST_F(ColorProcessorTest, NoPixelsOrNoBufferLeaveTheFrameAlone) {
     Settings s;
     s.red = 100;

@@ -104,6 +104,10 @@ void CColorProcessor::FillFrameSet(FrameSet& set) const {
             set.green[i] = tone ? m_toneTable[g] : g;
             set.red[i] = tone ? m_toneTable[r] : r;
         }
+    }
+    // The pair tables serve only the levels-only path; with the saturation
+    // stage each pixel goes through the byte tables.
+    if (set.applyLevels && !set.applyHsl) {
         for (uint32_t word = 0; word < (1u << 16); ++word) {
             const uint32_t low = word & 0xFF, high = word >> 8;
             set.blueGreen[word] = static_cast<uint16_t>(set.blue[low] | set.green[high] << 8);
@@ -136,11 +140,7 @@ const CColorProcessor::FrameSet& CColorProcessor::AcquireNewest() {
     return m_sets[m_front];
 }
 
-namespace {
-
 static_assert(std::endian::native == std::endian::little, "pair tables are indexed by little-endian words");
-
-}  // namespace
 
 void CColorProcessor::ApplyLevels(uint8_t* px, std::size_t count, const FrameSet& set) {
     // Two pixels are three words, and one lookup adjusts two channels. Four

@@ -27,17 +27,6 @@ inline void Configure(CColorProcessor& processor, const reference::Settings& s) 
     processor.Publish();
 }
 
-// Every 24-bit colour once, blue in the low byte.
-inline std::vector<uint8_t> AllColours() {
-    std::vector<uint8_t> frame((std::size_t{1} << 24) * 3);
-    for (uint32_t c = 0; c < (1u << 24); ++c) {
-        frame[c * 3 + 0] = static_cast<uint8_t>(c);
-        frame[c * 3 + 1] = static_cast<uint8_t>(c >> 8);
-        frame[c * 3 + 2] = static_cast<uint8_t>(c >> 16);
-    }
-    return frame;
-}
-
 inline std::vector<uint8_t> RandomFrame(std::size_t pixels, uint32_t seed) {
     std::mt19937 rng(seed);
     std::vector<uint8_t> frame(pixels * 3);
