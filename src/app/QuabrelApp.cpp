@@ -53,9 +53,18 @@ int CquabrelApp::InitInstance() {
     // from our command line.
     gst_init(nullptr, nullptr);
 
-    int argc = 1;
+    // The banner's web engine refuses to run as root inside its sandbox;
+    // only then is it told to run without one.
     char name[] = "quabrel";
-    char* argv[] = {name, nullptr};
+    char engineArgs[] = "--webEngineArgs";
+    char noSandbox[] = "--no-sandbox";
+    char* argv[] = {name, nullptr, nullptr, nullptr};
+    int argc = 1;
+    if (::geteuid() == 0) {
+        argv[argc++] = engineArgs;
+        argv[argc++] = noSandbox;
+    }
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     g_previousHandler = qInstallMessageHandler(StartupMessageHandler);
     QApplication application(argc, argv);
     qInstallMessageHandler(g_previousHandler);

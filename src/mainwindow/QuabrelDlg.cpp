@@ -1,12 +1,206 @@
 #include "mainwindow/QuabrelDlg.h"
 
+#include "controls/BitComboBox.h"
+#include "controls/Explorer1.h"
+#include "controls/MyListBox.h"
+#include "controls/MySliderControl.h"
+#include "controls/SkinButton.h"
+#include "mainwindow/DialogTemplate.h"
+#include "skin/ResourceImages.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QTimer>
+
 namespace quabrel {
 
-CquabrelDlg::CquabrelDlg(const CSkinConfig& skins, std::string exeDir, QWidget* parent)
-    : QDialog(parent), m_skins(skins), m_strExeDir(std::move(exeDir)) {
-    setWindowTitle(QStringLiteral("quabrel"));
+namespace {
+
+// Commands of the window menu, handled with the other commands.
+constexpr int kCmdToTray = 32787;
+constexpr int kCmdRestore = 32788;
+constexpr int kCmdExit = 32786;
+
+}  // namespace
+
+CquabrelDlg::CquabrelDlg(const CSkinConfig& skins, std::string exeDir, Options options, QWidget* parent)
+    : CDialogSK(parent), m_skins(skins), m_strExeDir(std::move(exeDir)), m_options(options) {
+    setWindowIcon(LoadIconResource(128));
+    CreateControls();
+    OnInitDialog();
 }
 
-CquabrelDlg::~CquabrelDlg() = default;
+CquabrelDlg::~CquabrelDlg() { TeardownGraph(); }
+
+void CquabrelDlg::CreateControls() {
+    resize(DialogUnitsToPixels(QRect(QPoint(0, 0), kDialogSizeUnits)).size());
+    for (const ControlTemplate& t : kMainDialogTemplate) {
+        QWidget* widget = nullptr;
+        switch (t.kind) {
+        case ControlKind::DeviceList:
+            widget = m_videoList = new CMyListBox(this);
+            break;
+        case ControlKind::HiddenEdit:
+            m_hiddenEdit = new QLineEdit(this);
+            m_hiddenEdit->setReadOnly(true);
+            m_hiddenEdit->setFocusPolicy(Qt::NoFocus);
+            widget = m_hiddenEdit;
+            break;
+        case ControlKind::VideoArea:
+            m_videoArea = new QLabel(this);
+            m_videoArea->setFrameStyle(QFrame::Panel | QFrame::Raised);
+            m_videoArea->setLineWidth(2);
+            m_videoArea->setAlignment(Qt::AlignCenter);
+            m_videoArea->setPixmap(QPixmap::fromImage(LoadBitmapResource(1014)));
+            widget = m_videoArea;
+            break;
+        case ControlKind::SkinButton: {
+            auto* button = new CxSkinButton(this);
+            button->PreSubclassWindow(t.style);
+            button->setText(QString::fromLatin1(t.text));
+            widget = button;
+            break;
+        }
+        case ControlKind::FrameRateCombo:
+            m_frameRate = new CBitComboBox(this);
+            for (const char* entry : kFrameRateEntries) m_frameRate->addItem(QString::fromLatin1(entry));
+            m_frameRate->setMaxVisibleItems(static_cast<int>(kFrameRateEntries.size()));
+            widget = m_frameRate;
+            break;
+        case ControlKind::SliderH:
+        case ControlKind::SliderV:
+            widget = new CMySliderControl(t.kind == ControlKind::SliderH ? Qt::Horizontal : Qt::Vertical, this);
+            break;
+        case ControlKind::Banner:
+            widget = m_banner = new CExplorer1(this);
+            break;
+        }
+        QRect geometry = DialogUnitsToPixels(t.units);
+        if (t.kind == ControlKind::FrameRateCombo) geometry.setHeight(kComboFaceHeight);
+        widget->setGeometry(geometry);
+        widget->setEnabled(t.initiallyEnabled);
+        CxSkinButton::SetGroupStart(*widget, (t.style & kStyleGroup) != 0);
+        m_items[t.id] = widget;
+    }
+    m_hiddenEdit->hide();
+    connect(Item<CxSkinButton>(1006), &QAbstractButton::clicked, this, &CquabrelDlg::OnCloseButton);
+}
+
+QWidget* CquabrelDlg::GetDlgItem(int id) const {
+    const auto found = m_items.find(id);
+    return found == m_items.end() ? nullptr : found->second;
+}
+
+bool CquabrelDlg::OnInitDialog() {
+    CDialogSK::OnInitDialog();
+    setWindowTitle(QStringLiteral("quabrel"));
+    setWindowFlag(Qt::WindowMinimizeButtonHint, true);
+
+    // The window menu's own entries; the commands behind them come with the
+    // other commands.
+    m_systemMenu = std::make_unique<QMenu>();
+    m_systemMenu->addSeparator();
+    m_systemMenu->addAction(QStringLiteral("To System Tray"))->setData(kCmdToTray);
+    m_systemMenu->addAction(QStringLiteral("&Resotre"))->setData(kCmdRestore);
+    m_systemMenu->addAction(QStringLiteral("E&xit"))->setData(kCmdExit);
+
+    ApplySkin(m_skins.StartupSkinNumber());
+
+    m_bAdvancedMenuBuilt = 0;
+    m_bDragWindow = 1;
+
+    for (int id : {1017, 1018, 1019}) {
+        auto* slider = Item<CMySliderControl>(id);
+        slider->setRange(0, 100);
+        slider->setValue(50);
+    }
+    for (int id : {1020, 1021, 1022}) {
+        auto* slider = Item<CMySliderControl>(id);
+        slider->setRange(-100, 100);
+        slider->setValue(0);
+    }
+
+    m_bGraphBuilt = false;
+    m_bDeviceActive = false;
+
+    m_hAudioMenu = std::make_unique<QMenu>();
+    m_hAdvancedMenu = std::make_unique<QMenu>();
+    m_hSkinMenu = std::make_unique<QMenu>();
+
+    m_frameRate->setCurrentIndex(0);
+    m_rcVideo = m_videoArea->contentsRect();
+    m_bShowPlaceholder = true;
+    m_banner->Navigate(QUrl(ProductSite() + QStringLiteral("/banner.php")));
+    m_bSoundOn = 1;
+    return true;
+}
+
+void CquabrelDlg::ApplySkin(int number) {
+    if (number == kBuiltInSkinNumber) {
+        ApplyBuiltInSkin();
+        return;
+    }
+    const int index = number - kFirstSkinNumber;
+    if (index < 0 || index >= m_skins.GetSize()) return;
+    ApplySkinFromFiles(SkinFileOf(m_strExeDir, m_skins[index]), SkinDirectoryOf(m_strExeDir, m_skins[index]));
+}
+
+void CquabrelDlg::ShowPlaceholder() {
+    if (m_placeholder.isNull()) m_placeholder = QPixmap::fromImage(LoadBitmapResource(130));
+    // Setting the same picture again would repaint the area, and that paint
+    // would come back here.
+    if (m_videoArea->pixmap().cacheKey() != m_placeholder.cacheKey()) m_videoArea->setPixmap(m_placeholder);
+    m_bShowPlaceholder = true;
+}
+
+void CquabrelDlg::OnEraseBkgnd(QPainter& painter) {
+    if (m_bShowPlaceholder) ShowPlaceholder();
+    painter.setClipRegion(QRegion(rect()) - QRegion(m_videoArea->geometry()));
+    CDialogSK::OnEraseBkgnd(painter);
+}
+
+void CquabrelDlg::paintEvent(QPaintEvent* event) {
+    CDialogSK::paintEvent(event);
+    if (!m_firstPaintDone) {
+        m_firstPaintDone = true;
+        // The web engine takes a while to start: only once the window is
+        // on screen.
+        if (m_options.startBanner) QTimer::singleShot(0, m_banner, &CExplorer1::Start);
+    }
+}
+
+void CquabrelDlg::OnLButtonDown(QMouseEvent* event) {
+    if (m_bDragWindow) BeginWindowMove(event);
+    CDialogSK::OnLButtonDown(event);
+}
+
+void CquabrelDlg::keyPressEvent(QKeyEvent* event) {
+    // Enter ends the window as Escape does, with the other result.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
+        accept();
+        return;
+    }
+    CDialogSK::keyPressEvent(event);
+}
+
+void CquabrelDlg::OnCloseButton() {
+    TeardownGraph();
+    reject();
+}
+
+void CquabrelDlg::done(int result) {
+    // Escape, Enter, the window manager's close and the Close button all
+    // end here; nothing may keep running that refers to this window.
+    TeardownGraph();
+    CDialogSK::done(result);
+}
+
+void CquabrelDlg::TeardownGraph() {
+    m_bGraphBuilt = false;
+    m_bDeviceActive = false;
+}
 
 }  // namespace quabrel

@@ -1,29 +1,131 @@
 #pragma once
 
 #include "imaging/ColorProcessor.h"
-#include "imaging/VideoProcSetting.h"
+#include "skin/DialogSK.h"
 #include "skin/SkinConfig.h"
 
-#include <QDialog>
+#include <QImage>
+#include <QPixmap>
+#include <QRect>
+#include <QRegion>
 
+#include <map>
+#include <memory>
 #include <string>
+
+class QLabel;
+class QLineEdit;
+class QMenu;
 
 namespace quabrel {
 
-// The main and only window.
-class CquabrelDlg : public QDialog {
+class CBitComboBox;
+class CExplorer1;
+class CMyListBox;
+class CMySliderControl;
+class CxSkinButton;
+
+// The main and only window: a skinned, shaped dialog holding the picture
+// area, the device list, the playback and adjustment controls and the banner.
+class CquabrelDlg : public CDialogSK {
     Q_OBJECT
 
 public:
-    CquabrelDlg(const CSkinConfig& skins, std::string exeDir, QWidget* parent = nullptr);
+    struct Options {
+        // The banner's web engine starts after the first paint; tests that
+        // do not need it leave it off.
+        bool startBanner = true;
+    };
+
+    CquabrelDlg(const CSkinConfig& skins, std::string exeDir, Options options, QWidget* parent = nullptr);
+    CquabrelDlg(const CSkinConfig& skins, std::string exeDir) : CquabrelDlg(skins, std::move(exeDir), Options{}) {}
     ~CquabrelDlg() override;
 
     CColorProcessor& ColorProcessor() { return m_colorProcessor; }
 
+    // Skins by number: 30 built in, 31 + i entry i of the skin list.
+    void ApplySkin(int number);
+    void ApplyBuiltInSkin();
+    void ApplySkinFromFiles(const std::string& skinFile, const std::string& skinDirectory);
+
+    void ShowPlaceholder();
+    // The Close button: stop everything, then end the run.
+    void OnCloseButton();
+    // Stops and releases whatever the window runs. Every way the window
+    // ends passes here first; safe to call again.
+    void TeardownGraph();
+
+    QWidget* GetDlgItem(int id) const;
+    template <class T>
+    T* Item(int id) const { return qobject_cast<T*>(GetDlgItem(id)); }
+
+    const QRegion& WindowShape() const { return m_windowShape; }
+    const QRect& VideoRect() const { return m_rcVideo; }
+    bool ShowsPlaceholder() const { return m_bShowPlaceholder; }
+    bool DragWindow() const { return m_bDragWindow != 0; }
+    bool SoundOn() const { return m_bSoundOn != 0; }
+    const std::string& SkinDirectory() const { return m_strSkinDirectory; }
+    const std::string& SkinFile() const { return m_strSkinFile; }
+    const std::string& SoundSection() const { return m_strSoundSection; }
+    const std::string& SoundNoneSection() const { return m_strSoundNoneSection; }
+    const std::string& ImageType() const { return m_strImageType; }
+    QMenu* AudioMenu() const { return m_hAudioMenu.get(); }
+    QMenu* AdvancedMenu() const { return m_hAdvancedMenu.get(); }
+    QMenu* SkinMenu() const { return m_hSkinMenu.get(); }
+    QMenu* SystemMenu() const { return m_systemMenu.get(); }
+
+protected:
+    bool OnInitDialog() override;
+    void OnEraseBkgnd(QPainter& painter) override;
+    void OnLButtonDown(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+public Q_SLOTS:
+    void done(int result) override;
+
 private:
+    void CreateControls();
+    void SetFixedControlLooks();
+    void ApplyShapeAndCentre();
+
     const CSkinConfig& m_skins;
     const std::string m_strExeDir;
+    const Options m_options;
+
+    QImage m_hSkinBitmap;  // the background just loaded; the base class draws it
     CColorProcessor m_colorProcessor;
+    int m_bDragWindow = 0;
+    int m_bSoundOn = 0;
+    int m_bAdvancedMenuBuilt = 0;
+    std::unique_ptr<QMenu> m_hAudioMenu;
+    std::unique_ptr<QMenu> m_hSkinMenu;
+    std::unique_ptr<QMenu> m_hAdvancedMenu;
+    std::unique_ptr<QMenu> m_systemMenu;
+
+    // Capture state.
+    QRect m_rcVideo;
+    bool m_bShowPlaceholder = true;
+    bool m_bGraphBuilt = false;
+    bool m_bDeviceActive = false;
+
+    std::string m_strSkinDirectory;
+    std::string m_strSkinFile;
+    std::string m_strSoundSection;
+    std::string m_strSoundNoneSection;
+    std::string m_strImageType;
+    QRgb m_transparent = 0;
+    QRegion m_windowShape;
+    QPixmap m_placeholder;
+    bool m_firstPaintDone = false;
+
+    // Controls, owned by the window as its children.
+    std::map<int, QWidget*> m_items;
+    CMyListBox* m_videoList = nullptr;
+    QLineEdit* m_hiddenEdit = nullptr;
+    QLabel* m_videoArea = nullptr;
+    CBitComboBox* m_frameRate = nullptr;
+    CExplorer1* m_banner = nullptr;
 };
 
 }  // namespace quabrel

@@ -53,3 +53,15 @@ QRegion WindowShapeFromBackground(const QImage& background, QRgb transparent) {
 }
 
 }  // namespace quabrel
+
+#include <QWidget>
+
+namespace quabrel {
+
+void SetWidgetShape(QWidget& widget, const QRegion& region) {
+    // One pixel above and left of the widget: a shape that exists but shows
+    // nothing.
+    widget.setMask(region.isEmpty() ? QRegion(-1, -1, 1, 1) : region);
+}
+
+}  // namespace quabrel

@@ -14,3 +14,14 @@ namespace quabrel {
 QRegion WindowShapeFromBackground(const QImage& background, QRgb transparent);
 
 }  // namespace quabrel
+
+class QWidget;
+
+namespace quabrel {
+
+// Gives `widget` the shape `region` (widget coordinates). Unlike
+// QWidget::setMask, an empty region really hides everything: Qt would read
+// it as "no shape at all".
+void SetWidgetShape(QWidget& widget, const QRegion& region);
+
+}  // namespace quabrel

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QImage>
+#include <QListWidget>
+
+#include <string>
+
+namespace quabrel {
+
+// The device list: sorted entries drawn transparently over a background
+// picture from the skin. Selection changes and scrolling repaint it whole,
+// so the picture never smears.
+class CMyListBox : public QListWidget {
+    Q_OBJECT
+
+public:
+    explicit CMyListBox(QWidget* parent = nullptr);
+    ~CMyListBox() override;
+
+    // Takes the "Normal" picture of `section` as the background; no picture
+    // (empty name, missing file) leaves the list without one.
+    void SetSkin(const std::string& section, const std::string& skinFile, const std::string& directory,
+                 const std::string& imageType);
+    const QImage& BackgroundPicture() const { return m_bmpBackground; }
+    bool SelectionChangedSincePress() const { return m_bSelChanged; }
+
+Q_SIGNALS:
+    // The user changed the selection (not the program).
+    void selChange();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    void OnSelChange(int previousRow);
+
+    bool m_bSelChanged = false;
+    QImage m_bmpBackground;
+};
+
+}  // namespace quabrel

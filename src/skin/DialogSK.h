@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QDialog>
+#include <QImage>
+#include <QPoint>
+
+namespace quabrel {
+
+// A frameless dialog whose face is a bitmap. It draws the background in one
+// of five styles, can size the window to it, and moves the window when the
+// background is pressed.
+class CDialogSK : public QDialog {
+    Q_OBJECT
+
+public:
+    enum BackgroundStyle { kTopLeft = 0, kTile = 1, kCenter = 2, kStretch = 3, kResizeToBitmap = 4 };
+
+    explicit CDialogSK(QWidget* parent = nullptr);
+    ~CDialogSK() override;
+
+    // Takes the bitmap (a null image clears the background). Always true:
+    // an image that exists has a readable size.
+    bool SetBackgroundBitmap(QImage bitmap);
+    // Style 4 also resizes the window to the bitmap and raises it.
+    void SetBackgroundStyle(int style);
+
+    const QImage& Background() const { return m_hBackground; }
+    int BackgroundStyle() const { return m_nBackgroundStyle; }
+    bool MoveOnClick() const { return m_bMoveOnClick != 0; }
+    // True while the window follows the mouse by hand because the window
+    // system declined to move it.
+    bool IsMovingByHand() const { return m_manualMove; }
+
+protected:
+    virtual bool OnInitDialog();
+    // Paints the skin background into `painter` (already clipped by callers
+    // that keep parts of the window out of the erase).
+    virtual void OnEraseBkgnd(QPainter& painter);
+    virtual void OnLButtonDown(QMouseEvent* event);
+
+    // Moves the window with the mouse: the window system's own move when it
+    // offers one, else by hand until the button is released. Once per press.
+    void BeginWindowMove(QMouseEvent* event);
+
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    int m_bMoveOnClick = 1;
+    QImage m_hBackground;
+    int m_nBackgroundWidth = 0;
+    int m_nBackgroundHeight = 0;
+    int m_nBackgroundStyle = 0;
+
+    bool m_moveBegun = false;
+    bool m_manualMove = false;
+    QPoint m_grabOffset;
+};
+
+}  // namespace quabrel

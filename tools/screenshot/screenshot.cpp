@@ -1,0 +1,76 @@
+// Pictures of the window for the documentation, and of the screen for
+// end-to-end checks.
+//
+//   screenshot skins <folder with skin/> <output folder>   one PNG per skin
+//   screenshot screen <output.png>                          the whole screen
+
+#include "mainwindow/QuabrelDlg.h"
+#include "platform/MessageBox.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPixmap>
+#include <QScreen>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// The window as the screen shows it: everything outside its shape see-through.
+QImage ShapedGrab(quabrel::CquabrelDlg& window) {
+    QImage shot = window.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    QImage shaped(shot.size(), QImage::Format_ARGB32);
+    shaped.fill(Qt::transparent);
+    QPainter painter(&shaped);
+    painter.setClipRegion(window.WindowShape());
+    painter.drawImage(0, 0, shot);
+    return shaped;
+}
+
+int Skins(const std::string& exeDir, const std::string& out) {
+    quabrel::SetMessagePresenter([](QWidget*, const QString& text, const QString&) {
+        std::fprintf(stderr, "screenshot: %s\n", qPrintable(text));
+    });
+    quabrel::CSkinConfig skins;
+    skins.Load(quabrel::SkinListPath(exeDir));
+    quabrel::CquabrelDlg window(skins, exeDir, {.startBanner = false});
+    window.show();
+    struct Shot {
+        int number;
+        std::string name;
+    };
+    std::vector<Shot> shots{{quabrel::kBuiltInSkinNumber, "builtin"}};
+    for (int i = 0; i < skins.GetSize(); ++i) {
+        std::string name = skins[i].m_strDirectory;
+        shots.push_back({quabrel::kFirstSkinNumber + i, name});
+    }
+    for (const Shot& shot : shots) {
+        window.ApplySkin(shot.number);
+        QApplication::processEvents();
+        const std::string path = out + "/window-" + shot.name + ".png";
+        if (!ShapedGrab(window).save(QString::fromStdString(path))) return 1;
+        std::printf("%s\n", path.c_str());
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 4 && std::strcmp(argv[1], "skins") == 0) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        std::string exeDir = argv[2];
+        if (exeDir.back() != '/') exeDir += '/';
+        return Skins(exeDir, argv[3]);
+    }
+    if (argc == 3 && std::strcmp(argv[1], "screen") == 0) {
+        QApplication app(argc, argv);
+        return QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+    }
+    std::fprintf(stderr, "usage: screenshot skins <folder with skin/> <output folder> | screen <output.png>\n");
+    return 2;
+}
