@@ -1,5 +1,7 @@
 #include "controls/MySliderControl.h"
 
+#include "controls/Backdrop.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -87,10 +89,7 @@ int CMySliderControl::ValueAt(int pixel) const {
 void CMySliderControl::paintEvent(QPaintEvent*) {
     if (m_background.isNull()) {
         // What lies behind the slider on the window, taken once and reused.
-        m_background = QImage(size(), QImage::Format_RGB32);
-        m_background.fill(palette().color(QPalette::Window));
-        if (QWidget* parent = parentWidget())
-            parent->render(&m_background, QPoint(), QRegion(geometry()), QWidget::DrawWindowBackground);
+        m_background = BackdropOf(*this, rect(), palette().color(QPalette::Window));
     }
     QPainter painter(this);
     painter.drawImage(0, 0, m_background);

@@ -1,5 +1,7 @@
 #include "controls/SkinButton.h"
 
+#include "controls/Backdrop.h"
+
 #include "skin/ResourceImages.h"
 #include "skin/SkinConfig.h"
 #include "skin/SkinImage.h"
@@ -153,10 +155,7 @@ void CxSkinButton::DrawImage(QPainter& painter, const QImage& bitmap, const QRec
     }
     // Picture XOR, mask AND, picture XOR over what lies beneath: black mask
     // pixels show the picture, white ones keep the background.
-    QImage off(rect.size(), QImage::Format_RGB32);
-    off.fill(palette().color(QPalette::Button));
-    if (QWidget* parent = parentWidget())
-        parent->render(&off, QPoint(), QRegion(QRect(mapToParent(rect.topLeft()), rect.size())), QWidget::DrawWindowBackground);
+    QImage off = BackdropOf(*this, rect, palette().color(QPalette::Button));
     {
         QPainter p(&off);
         const QRect target(QPoint(0, 0), rect.size());

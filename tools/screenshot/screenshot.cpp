@@ -3,17 +3,20 @@
 //
 //   screenshot skins <folder with skin/> <output folder>   one PNG per skin
 //   screenshot screen <output.png>                          the whole screen
+//   screenshot probe <x> <y> [<x> <y>...]                   screen pixels as #rrggbb
 
 #include "mainwindow/QuabrelDlg.h"
 #include "platform/MessageBox.h"
 
 #include <QApplication>
+#include <QColor>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -71,6 +74,13 @@ int main(int argc, char** argv) {
         QApplication app(argc, argv);
         return QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: screenshot skins <folder with skin/> <output folder> | screen <output.png>\n");
+    if (argc >= 4 && argc % 2 == 0 && std::strcmp(argv[1], "probe") == 0) {
+        QApplication app(argc, argv);
+        const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+        for (int i = 2; i + 1 < argc; i += 2)
+            std::printf("%s\n", qPrintable(QColor(screen.pixel(std::atoi(argv[i]), std::atoi(argv[i + 1]))).name()));
+        return 0;
+    }
+    std::fprintf(stderr, "usage: screenshot skins <folder with skin/> <output folder> | screen <output.png> | probe <x> <y>...\n");
     return 2;
 }

@@ -1,0 +1,382 @@
+#include "controls/BitComboBox.h"
+#include "controls/Explorer1.h"
+#include "controls/MyListBox.h"
+#include "controls/MySliderControl.h"
+#include "controls/SkinButton.h"
+#include "mainwindow/DialogTemplate.h"
+#include "mainwindow/QuabrelDlg.h"
+#include "skin/ResourceImages.h"
+#include "skin/WindowShape.h"
+#include "support/TempDir.h"
+#include "support/WidgetTestUtil.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QScreen>
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+namespace quabrel {
+namespace {
+
+using testing::MessageRecorder;
+using testing::Solid;
+using testing::TempDir;
+using Picture = CxSkinButton::Picture;
+namespace fs = std::filesystem;
+
+constexpr QRgb kKey = 0xFFA74FFF;
+
+// An executable folder with the sample skins beside it and a skin list of
+// our choosing.
+struct Install {
+    Install() { fs::copy(SAMPLE_SKINS, dir.Path("skin"), fs::copy_options::recursive); }
+    std::string ExeDir() const { return dir.Path() + "/"; }
+    const CSkinConfig& Skins(const std::string& current, const std::string& extraEntries = "", int total = 2) {
+        dir.Write("skin/skin.cfg", "[General]\nTotal=" + std::to_string(total) + "\nCurrent=" + current +
+                                       "\n[case0]\nName=Graphite\nDirectory=graphite\niniFile=graphite.ini\n"
+                                       "[case1]\nName=Aurora\nDirectory=aurora\niniFile=aurora.ini\n" + extraEntries);
+        config = CSkinConfig();
+        config.Load(SkinListPath(ExeDir()));
+        return config;
+    }
+    TempDir dir;
+    CSkinConfig config;
+};
+
+constexpr CquabrelDlg::Options kNoBanner{.startBanner = false};
+
+QImage Graphite() {
+    QImage image;
+    image.load(QString(SAMPLE_SKINS) + "/graphite/background.bmp", "bmp");
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+TEST(MainWindowControls, CreatedFromTheTemplateInItsOrderAndPlaces) {
+    Install install;
+    MessageRecorder messages;
+    CquabrelDlg window(install.Skins("-1"), install.ExeDir(), kNoBanner);
+    const QList<QWidget*> children = window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    ASSERT_EQ(children.size(), static_cast<qsizetype>(kMainDialogTemplate.size()));
+    for (std::size_t i = 0; i < kMainDialogTemplate.size(); ++i) {
+        const ControlTemplate& t = kMainDialogTemplate[i];
+        SCOPED_TRACE(t.id);
+        EXPECT_EQ(children[static_cast<qsizetype>(i)], window.GetDlgItem(t.id)) << "creation order";
+        if (t.kind != ControlKind::FrameRateCombo) {
+            EXPECT_EQ(window.GetDlgItem(t.id)->geometry(), DialogUnitsToPixels(t.units));
+        }
+        EXPECT_EQ(window.GetDlgItem(t.id)->isEnabled(), t.initiallyEnabled);
+    }
+    EXPECT_NE(window.Item<CMyListBox>(1001), nullptr);
+    EXPECT_NE(window.Item<CBitComboBox>(1016), nullptr);
+    EXPECT_NE(window.Item<CExplorer1>(1023), nullptr);
+    EXPECT_EQ(window.Item<CMySliderControl>(1017)->orientation(), Qt::Horizontal);
+    EXPECT_EQ(window.Item<CMySliderControl>(1021)->orientation(), Qt::Vertical);
+    EXPECT_EQ(window.Item<CxSkinButton>(1006)->GetKind(), CxSkinButton::kCheckBox);
+    EXPECT_EQ(window.Item<CxSkinButton>(1037)->GetKind(), CxSkinButton::kCheckBox);
+    EXPECT_EQ(window.Item<CxSkinButton>(1002)->GetKind(), CxSkinButton::kPush);
+    EXPECT_EQ(window.Item<CxSkinButton>(1006)->text(), "X");
+    EXPECT_FALSE(window.GetDlgItem(1008)->isVisibleTo(&window)) << "the hidden edit is never shown";
+    EXPECT_EQ(window.GetDlgItem(4242), nullptr);
+    EXPECT_TRUE(messages.Texts().isEmpty());
+}
+
+TEST(MainWindowControls, InitialisedStateBeforeAnySourceIsChosen) {
+    Install install;
+    CquabrelDlg window(install.Skins("-1"), install.ExeDir(), kNoBanner);
+    EXPECT_EQ(window.windowTitle(), "quabrel");
+    EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_FALSE(window.windowIcon().isNull());
+    for (int id : {1017, 1018, 1019}) {
+        auto* s = window.Item<CMySliderControl>(id);
+        EXPECT_EQ(std::make_tuple(s->minimum(), s->maximum(), s->value()), std::make_tuple(0, 100, 50)) << id;
+    }
+    for (int id : {1020, 1021, 1022}) {
+        auto* s = window.Item<CMySliderControl>(id);
+        EXPECT_EQ(std::make_tuple(s->minimum(), s->maximum(), s->value()), std::make_tuple(-100, 100, 0)) << id;
+    }
+    auto* rate = window.Item<CBitComboBox>(1016);
+    ASSERT_EQ(rate->count(), 6);
+    EXPECT_EQ(rate->currentIndex(), 0);
+    EXPECT_EQ(rate->currentText(), "Default Frame rate");
+    EXPECT_EQ(rate->itemText(5), "25 f/Sec");
+
+    auto* video = window.Item<QLabel>(1007);
+    EXPECT_EQ(window.VideoRect(), video->contentsRect());
+    EXPECT_TRUE(window.ShowsPlaceholder());
+    EXPECT_TRUE(window.DragWindow());
+    EXPECT_TRUE(window.SoundOn());
+    for (QMenu* menu : {window.AudioMenu(), window.AdvancedMenu(), window.SkinMenu()}) {
+        ASSERT_NE(menu, nullptr);
+        EXPECT_TRUE(menu->isEmpty());
+    }
+    QStringList systemEntries;
+    for (QAction* a : window.SystemMenu()->actions())
+        if (!a->isSeparator()) systemEntries << a->text();
+    EXPECT_EQ(systemEntries, QStringList({"To System Tray", "&Resotre", "E&xit"}));
+
+    auto* banner = window.Item<CExplorer1>(1023);
+    EXPECT_EQ(banner->Address().toString(), ProductSite() + "/banner.php");
+    window.show();
+    QApplication::processEvents();
+    EXPECT_FALSE(banner->IsStarted()) << "left off for this window";
+}
+
+TEST(MainWindowControls, FirstPaintShowsThePlaceholderInTheVideoArea) {
+    Install install;
+    CquabrelDlg window(install.Skins("-1"), install.ExeDir(), kNoBanner);
+    window.grab();
+    const QImage shown = window.Item<QLabel>(1007)->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shown, LoadBitmapResource(130));
+}
+
+TEST(MainWindowSkin, StartupNumberChoosesTheSkin) {
+    Install install;
+    MessageRecorder messages;
+    {
+        CquabrelDlg window(install.Skins("-1"), install.ExeDir(), kNoBanner);
+        EXPECT_EQ(window.Background(), LoadBitmapResource(188)) << "-1: built in";
+        EXPECT_EQ(window.size(), QSize(513, 543));
+    }
+    for (const char* current : {"", "0", "zero"}) {
+        CquabrelDlg window(install.Skins(current), install.ExeDir(), kNoBanner);
+        EXPECT_EQ(window.Background(), Graphite()) << "'" << current << "' is entry 0";
+        EXPECT_EQ(window.SkinFile(), install.ExeDir() + "skin/graphite/graphite.ini");
+        EXPECT_EQ(window.SkinDirectory(), install.ExeDir() + "skin/graphite/");
+        EXPECT_EQ(window.ImageType(), "bmp");
+        EXPECT_EQ(window.SoundSection(), "Sound");
+        EXPECT_EQ(window.SoundNoneSection(), "SoundNone");
+    }
+    {
+        CquabrelDlg window(install.Skins("1x"), install.ExeDir(), kNoBanner);
+        EXPECT_EQ(window.ImageType(), "png") << "digits then letters: entry 1";
+    }
+    for (const char* current : {"2", "-2", "99999999999"}) {
+        CquabrelDlg window(install.Skins(current), install.ExeDir(), kNoBanner);
+        EXPECT_TRUE(window.Background().isNull()) << current;
+        EXPECT_TRUE(window.WindowShape().isEmpty()) << current;
+        EXPECT_EQ(window.size(), DialogUnitsToPixels(QRect(QPoint(), kDialogSizeUnits)).size());
+    }
+    EXPECT_TRUE(messages.Texts().isEmpty()) << "choosing no skin says nothing";
+}
+
+TEST(MainWindowSkin, ShapeIsTheBackgroundsNonTransparentPixels) {
+    Install install;
+    CquabrelDlg window(install.Skins("-1"), install.ExeDir(), kNoBanner);
+    const QImage background = LoadBitmapResource(188);
+    const QRegion shape = window.WindowShape();
+    EXPECT_EQ(window.mask(), shape);
+    for (QPoint corner : {QPoint(0, 0), QPoint(512, 0), QPoint(0, 542), QPoint(512, 542)}) {
+        EXPECT_EQ(background.pixel(corner), kKey);
+        EXPECT_FALSE(shape.contains(corner));
+    }
+    // Every pixel: inside exactly when it is not the transparent colour.
+    for (int y = 0; y < background.height(); ++y)
+        for (int x = 0; x < background.width(); ++x)
+            ASSERT_EQ(shape.contains(QPoint(x, y)), background.pixel(x, y) != kKey) << x << "," << y;
+}
+
+// A skin of our own with a background of the given picture.
+std::string WriteSkin(Install& install, const QImage& background, const std::string& general = "Red=167\nGreen=79\nBlue=255\n",
+                      const std::string& type = "bmp") {
+    background.save(QString::fromStdString(install.dir.Path("skin/mine/back.bmp")), "BMP");
+    return install.dir.Write("skin/mine/mine.ini", "[General]\nType=" + type + "\nBackground=back.bmp\n" + general);
+}
+
+TEST(MainWindowSkin, AllTransparentGivesAnEmptyShapeAndNoneARectangle) {
+    Install install;
+    CquabrelDlg window(install.Skins("-1"), install.ExeDir(), kNoBanner);
+    const std::string dir = install.dir.Path("skin/mine/");
+    fs::create_directories(dir);
+
+    window.ApplySkinFromFiles(WriteSkin(install, Solid(300, 200, kKey)), dir);
+    EXPECT_TRUE(window.WindowShape().isEmpty());
+    EXPECT_FALSE(window.mask().intersects(window.rect())) << "nothing shows";
+    EXPECT_EQ(window.size(), QSize(300, 200)) << "but the window is there";
+
+    window.ApplySkinFromFiles(WriteSkin(install, Solid(300, 200, 0xFF102030)), dir);
+    EXPECT_EQ(window.WindowShape(), QRegion(0, 0, 300, 200));
+
+    // "Red" 256 keeps only the low byte: black becomes transparent.
+    QImage framed = Solid(300, 200, 0xFF000000);
+    for (int y = 10; y < 190; ++y)
+        for (int x = 10; x < 290; ++x) framed.setPixel(x, y, 0xFF808080);
+    window.ApplySkinFromFiles(WriteSkin(install, framed, "Red=256\n"), dir);
+    EXPECT_EQ(window.WindowShape(), QRegion(10, 10, 280, 180));
+}
+
+TEST(MainWindowSkin, WindowIsCentredOnTheScreen) {
+    Install install;
+    CquabrelDlg window(install.Skins("0"), install.ExeDir(), kNoBanner);
+    const QRect screen = window.screen()->geometry();
+    EXPECT_EQ(window.pos(), QPoint(screen.width() / 2 - 502 / 2, screen.height() / 2 - 486 / 2));
+
+    const std::string dir = install.dir.Path("skin/mine/");
+    fs::create_directories(dir);
+    window.ApplySkinFromFiles(WriteSkin(install, Solid(screen.width() + 101, 50, 0xFF102030)), dir);
+    EXPECT_EQ(window.x(), screen.width() / 2 - (screen.width() + 101) / 2) << "wider than the screen: a negative position";
+    EXPECT_LT(window.x(), 0);
+}
+
+// What a failed skin must leave alone.
+struct Look {
+    explicit Look(const CquabrelDlg& w)
+        : background(w.Background()), shape(w.WindowShape()), geometry(w.geometry()),
+          play(w.Item<CxSkinButton>(1002)->ShownPicture()) {}
+    bool operator==(const Look&) const = default;
+    QImage background;
+    QRegion shape;
+    QRect geometry;
+    Picture play;
+};
+
+TEST(MainWindowSkin, FailuresSayWhyAndChangeNothingOnScreen) {
+    Install install;
+    MessageRecorder messages;
+    CquabrelDlg window(install.Skins("0"), install.ExeDir(), kNoBanner);
+    const Look before(window);
+    const std::string dir = install.dir.Path("skin/mine/");
+    fs::create_directories(dir);
+
+    window.ApplySkinFromFiles(dir + "absent.ini", dir);
+    EXPECT_EQ(messages.Texts(), QStringList{"Skin configuration error."});
+    EXPECT_TRUE(Look(window) == before);
+    EXPECT_EQ(window.SkinFile(), dir + "absent.ini") << "the paths are taken before the check";
+    EXPECT_EQ(window.ImageType(), "bmp") << "the rest is not";
+
+    const std::string noPicture = install.dir.Write("skin/mine/nopic.ini", "[General]\nType=PNG\nBackground=none.png\n[Sound]\n");
+    window.ApplySkinFromFiles(noPicture, dir);
+    EXPECT_EQ(messages.Texts().last(), "Error loading bitmap");
+    EXPECT_TRUE(Look(window) == before);
+    EXPECT_EQ(window.ImageType(), "PNG") << "type and sound sections are taken before the picture";
+
+    window.ApplySkinFromFiles(WriteSkin(install, Solid(10, 10, 0xFF000000), "", "jpg"), dir);
+    EXPECT_EQ(messages.Texts().size(), 3);
+    EXPECT_EQ(messages.Texts().last(), "Error loading bitmap") << "neither bmp nor png";
+    EXPECT_TRUE(Look(window) == before);
+
+    TempDir empty;
+    SetResourceDirectory(QString::fromStdString(empty.Path()));
+    window.ApplyBuiltInSkin();
+    SetResourceDirectory(QStringLiteral(":/art"));
+    EXPECT_EQ(messages.Texts().size(), 4);
+    EXPECT_EQ(messages.Texts().last(), "Error loading bitmap");
+    EXPECT_TRUE(Look(window) == before);
+}
+
+TEST(MainWindowSkin, BuiltInSkinLeavesWhatItDoesNotTouch) {
+    Install install;
+    CquabrelDlg window(install.Skins("0"), install.ExeDir(), kNoBanner);
+    ASSERT_EQ(window.Item<CxSkinButton>(1037)->ShownPicture(), Picture::kNormal);
+    window.ApplySkin(kBuiltInSkinNumber);
+    EXPECT_EQ(window.Background(), LoadBitmapResource(188));
+    EXPECT_EQ(window.Item<CxSkinButton>(1037)->ShownPicture(), Picture::kNormal) << "minimise keeps the file skin's";
+    EXPECT_EQ(window.Item<CxSkinButton>(1038)->ShownPicture(), Picture::kNormal) << "help too";
+    EXPECT_FALSE(window.Item<CMyListBox>(1001)->BackgroundPicture().isNull()) << "and the device list";
+    EXPECT_EQ(window.ImageType(), "bmp") << "the skin strings stay those of the last file skin";
+    EXPECT_EQ(window.Item<CxSkinButton>(1002)->GetDrawMode(), CxSkinButton::kNatural);
+    EXPECT_EQ(window.Item<CxSkinButton>(1030)->ShownPicture(), Picture::kNormal) << "sound from resources";
+
+    // And out-of-range numbers do nothing at all.
+    const Look before(window);
+    window.ApplySkin(kFirstSkinNumber + 2);
+    window.ApplySkin(kFirstSkinNumber - 2);
+    EXPECT_TRUE(Look(window) == before);
+}
+
+TEST(MainWindowSkin, SampleSkinsDressEveryButtonAndTheList) {
+    Install install;
+    MessageRecorder messages;
+    for (const char* current : {"0", "1"}) {
+        CquabrelDlg window(install.Skins(current), install.ExeDir(), kNoBanner);
+        for (const ControlTemplate& t : kMainDialogTemplate)
+            if (t.kind == ControlKind::SkinButton) {
+                auto* button = window.Item<CxSkinButton>(t.id);
+                EXPECT_NE(button->ShownPicture(), Picture::kFace) << current << ": " << t.id;
+                EXPECT_EQ(button->GetDrawMode(), CxSkinButton::kStretch);
+                EXPECT_EQ(button->HasMask(), std::string(current) == "1") << "the PNG skin masks every button";
+            }
+        EXPECT_FALSE(window.Item<CMyListBox>(1001)->BackgroundPicture().isNull());
+    }
+    EXPECT_TRUE(messages.Texts().isEmpty());
+}
+
+TEST(MainWindowPaint, VideoAreaIsLeftOutOfTheBackground) {
+    Install install;
+    CquabrelDlg window(install.Skins("-1"), install.ExeDir(), kNoBanner);
+    QImage canvas(window.size(), QImage::Format_RGB32);
+    canvas.fill(0xFFFF00FF);
+    // The window's own paint only; render() places the shape's top-left at
+    // the offset.
+    window.render(&canvas, window.mask().boundingRect().topLeft(), QRegion(window.rect()), QWidget::RenderFlags());
+    const QRect video = window.GetDlgItem(1007)->geometry();
+    EXPECT_EQ(canvas.pixel(video.center()), 0xFFFF00FF) << "the erase keeps off the video area";
+    EXPECT_EQ(canvas.pixel(video.right() + 3, video.center().y()), LoadBitmapResource(188).pixel(video.right() + 3, video.center().y()));
+}
+
+TEST(MainWindowPaint, SlidersPickUpANewSkinsBackground) {
+    Install install;
+    CquabrelDlg window(install.Skins("0"), install.ExeDir(), kNoBanner);
+    auto* slider = window.Item<CMySliderControl>(1017);
+    const QPoint corner = slider->geometry().topLeft();
+    EXPECT_EQ(slider->grab().toImage().pixel(0, 0), Graphite().pixel(corner));
+    window.ApplySkin(kBuiltInSkinNumber);
+    EXPECT_EQ(slider->grab().toImage().pixel(0, 0), LoadBitmapResource(188).pixel(corner));
+}
+
+TEST(MainWindowLifetime, EveryWayOutEndsTheRun) {
+    Install install;
+    const CSkinConfig& skins = install.Skins("-1");
+    struct Way {
+        const char* name;
+        std::function<void(CquabrelDlg&)> act;
+        int result;
+    } ways[] = {
+        {"close button", [](CquabrelDlg& w) { w.Item<CxSkinButton>(1006)->click(); }, QDialog::Rejected},
+        {"escape",
+         [](CquabrelDlg& w) {
+             QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+             QApplication::sendEvent(&w, &key);
+         },
+         QDialog::Rejected},
+        {"enter",
+         [](CquabrelDlg& w) {
+             QKeyEvent key(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+             QApplication::sendEvent(&w, &key);
+         },
+         QDialog::Accepted},
+        {"window manager", [](CquabrelDlg& w) { w.close(); }, QDialog::Rejected},
+    };
+    for (const Way& way : ways) {
+        CquabrelDlg window(skins, install.ExeDir(), kNoBanner);
+        window.show();
+        window.setResult(-1);
+        way.act(window);
+        EXPECT_FALSE(window.isVisible()) << way.name;
+        EXPECT_EQ(window.result(), way.result) << way.name;
+    }
+}
+
+TEST(MainWindowLifetime, PressingTheBackgroundMovesTheWindow) {
+    Install install;
+    CquabrelDlg window(install.Skins("-1"), install.ExeDir(), kNoBanner);
+    window.show();
+    QApplication::processEvents();
+    const QPoint start = window.pos();
+    const QPoint grip(300, 60);  // background: no control there
+    ASSERT_EQ(window.childAt(grip), nullptr);
+    testing::Press(window, grip);
+    if (!window.IsMovingByHand()) GTEST_SKIP() << "the window system moves this window itself";
+    testing::DragTo(window, grip + QPoint(40, 25));
+    EXPECT_EQ(window.pos(), start + QPoint(40, 25));
+    testing::Release(window, grip + QPoint(40, 25));
+    EXPECT_FALSE(window.IsMovingByHand());
+    testing::Hover(window, grip + QPoint(90, 90));
+    EXPECT_EQ(window.pos(), start + QPoint(40, 25)) << "released: the window stays";
+}
+
+}  // namespace
+}  // namespace quabrel
