@@ -47,6 +47,13 @@ echo "corner $corner, inside $inside"
 [[ $corner == "#000000" ]] || fail "the corner is painted: the window is not shaped"
 [[ -n $inside && $inside != "#000000" ]] || fail "the window shows nothing"
 
+# The banner's web engine comes up once the window is on screen, running
+# as whatever user this is (root included).
+for _ in $(seq 100); do grep -q quabrel_webview "/proc/$first/maps" 2>/dev/null && break; sleep 0.1; done
+grep -q quabrel_webview "/proc/$first/maps" || fail "the banner's web engine was not loaded"
+sleep 2
+kill -0 "$first" 2>/dev/null || fail "quabrel ended once the web engine started: $(cat "$work/first.log")"
+
 start=$(date +%s%N)
 timeout 10 "$quabrel" >"$work/second.log" 2>&1 || fail "second copy: status $?"
 elapsed=$((($(date +%s%N) - start) / 1000000))

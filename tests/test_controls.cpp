@@ -1,5 +1,6 @@
 #include "controls/Backdrop.h"
 #include "controls/BitComboBox.h"
+#include "controls/Explorer1.h"
 #include "controls/MyListBox.h"
 #include "controls/MySliderControl.h"
 #include "skin/ResourceImages.h"
@@ -115,6 +116,19 @@ TEST(SliderControl, MinimumSitsLeftAndTop) {
         EXPECT_LT(o == Qt::Horizontal ? low.x() : low.y(), o == Qt::Horizontal ? high.x() : high.y());
         EXPECT_TRUE(rig.slider->rect().contains(rig.slider->ThumbRect()));
     }
+}
+
+TEST(SliderControl, ArrowKeysMoveTheThumbTheWayTheyPoint) {
+    SliderRig vertical(Qt::Vertical);
+    const int top = vertical.slider->ThumbRect().top();
+    QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
+    QApplication::sendEvent(vertical.slider, &up);
+    EXPECT_LT(vertical.slider->ThumbRect().top(), top);
+    SliderRig horizontal(Qt::Horizontal);
+    const int left = horizontal.slider->ThumbRect().left();
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QApplication::sendEvent(horizontal.slider, &right);
+    EXPECT_GT(horizontal.slider->ThumbRect().left(), left);
 }
 
 TEST(SliderControl, ThumbColourZeroMeansThePaletteColour) {
@@ -294,6 +308,18 @@ TEST(DeviceListBox, UserSelectionIsReportedAndMarksOneExtraRepaint) {
     QApplication::sendEvent(rig.list, &up);
     EXPECT_EQ(rig.list->currentRow(), 1);
     EXPECT_EQ(changes.count(), 2);
+}
+
+// ---------------------------------------------------------------- banner
+
+TEST(Banner, WithoutTheWebEngineModuleTheAreaStaysEmptyAndQuiet) {
+    TempDir nowhere;
+    CExplorer1 banner;
+    banner.Navigate(QUrl(QStringLiteral("https://example.invalid/banner.php")));
+    banner.Start(QString::fromStdString(nowhere.Path()));
+    EXPECT_FALSE(banner.IsStarted());
+    EXPECT_EQ(banner.View(), nullptr);
+    EXPECT_EQ(banner.Address().path(), "/banner.php") << "the page is still remembered";
 }
 
 }  // namespace

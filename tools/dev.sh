@@ -14,9 +14,9 @@ cd "$here"
 jobs=$(nproc)
 
 build_packages=(cmake ninja-build g++ pkg-config libpng-dev zlib1g-dev
-  qt6-base-dev libgl-dev libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
+  qt6-base-dev qt6-webengine-dev libgl-dev libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good)
-test_packages=(libgtest-dev libgmock-dev clang libclang-rt-14-dev xvfb xauth)
+test_packages=(libgtest-dev libgmock-dev clang libclang-rt-14-dev xvfb xauth x11-utils xdotool)
 
 install_missing() {
   local missing=()

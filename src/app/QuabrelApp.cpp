@@ -3,6 +3,7 @@
 #include "mainwindow/QuabrelDlg.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 
 #include <gst/gst.h>
 #include <unistd.h>
@@ -68,12 +69,14 @@ int CquabrelApp::InitInstance() {
     g_previousHandler = qInstallMessageHandler(StartupMessageHandler);
     QApplication application(argc, argv);
     qInstallMessageHandler(g_previousHandler);
+    // The web engine describes its set-up on every start; nobody asked.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false\nqt.webenginecontext.debug=false"));
 
     m_strExeDir = RunningExeDir();
     m_skinConfig.Load(SkinListPath(m_strExeDir));
 
     {
-        CquabrelDlg dialog(m_skinConfig, m_strExeDir);
+        CquabrelDlg dialog(m_skinConfig, m_strExeDir, {.startBanner = QUABREL_START_BANNER != 0});
         dialog.exec();
     }
     return 0;

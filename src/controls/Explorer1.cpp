@@ -1,11 +1,14 @@
 #include "controls/Explorer1.h"
 
-#include <QWebEngineSettings>
-#include <QWebEngineView>
+#include <QCoreApplication>
+#include <QDir>
+#include <QLibrary>
 
 namespace quabrel {
 
 QString ProductSite() { return QStringLiteral(QUABREL_PRODUCT_SITE); }
+
+QString WebViewModuleName() { return QStringLiteral(QUABREL_WEBVIEW_MODULE); }
 
 CExplorer1::CExplorer1(QWidget* parent) : QWidget(parent) {}
 
@@ -13,20 +16,24 @@ CExplorer1::~CExplorer1() = default;
 
 void CExplorer1::Navigate(const QUrl& address) {
     m_address = address;
-    if (m_view != nullptr) m_view->load(m_address);
+    if (m_view != nullptr) m_view->setProperty("url", m_address);
 }
 
-void CExplorer1::Start() {
+void CExplorer1::Start(const QString& moduleDirectory) {
     if (m_view != nullptr) return;
-    m_view = new QWebEngineView(this);
-    m_view->setGeometry(rect());
-    m_view->setContextMenuPolicy(Qt::NoContextMenu);
-    // A page that cannot load must not put the engine's error page into the
-    // window: the banner simply stays hidden.
-    m_view->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
-    m_view->hide();
-    connect(m_view, &QWebEngineView::loadFinished, this, [this](bool ok) { m_view->setVisible(ok); });
-    if (!m_address.isEmpty()) m_view->load(m_address);
+    const QString folder = moduleDirectory.isEmpty() ? QCoreApplication::applicationDirPath() : moduleDirectory;
+    // Never unloaded: the view and the engine live until the process ends.
+    QLibrary module(QDir(folder).filePath(WebViewModuleName()));
+    using Create = QWidget* (*)(QWidget*, const QUrl*);
+    const auto create = reinterpret_cast<Create>(module.resolve("QuabrelCreateWebView"));
+    if (create == nullptr) return;
+    m_view = create(this, &m_address);
+    if (m_view != nullptr) m_view->setGeometry(rect());
+}
+
+void CExplorer1::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (m_view != nullptr) m_view->setGeometry(rect());
 }
 
 }  // namespace quabrel

@@ -1,16 +1,15 @@
 #pragma once
 
+#include <QString>
 #include <QUrl>
 #include <QWidget>
-
-class QWebEngineView;
 
 namespace quabrel {
 
 // The banner: one web page shown in a child area of the window. The web
-// engine is heavy to start, so the page is only loaded once Start() runs
-// (after the window is on screen); until it has loaded, and if it never
-// does, the area shows the skin behind it and no message.
+// engine is heavy to load and start, so nothing of it is touched until
+// Start() runs (after the window is on screen); until the page has loaded,
+// and if it never does, the area shows the skin behind it and no message.
 class CExplorer1 : public QWidget {
     Q_OBJECT
 
@@ -20,19 +19,27 @@ public:
 
     // Remembers the page to show; loads it at once when already started.
     void Navigate(const QUrl& address);
-    // Creates the web view and loads the page. Once only.
-    void Start();
+    // Loads the web engine module from `moduleDirectory` (the executable's
+    // folder unless given) and shows the page in it. Once only; without the
+    // module the banner stays empty.
+    void Start(const QString& moduleDirectory = QString());
 
     bool IsStarted() const { return m_view != nullptr; }
     const QUrl& Address() const { return m_address; }
-    QWebEngineView* View() const { return m_view; }
+    QWidget* View() const { return m_view; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QUrl m_address;
-    QWebEngineView* m_view = nullptr;
+    QWidget* m_view = nullptr;
 };
 
 // The product web site, fixed at build time.
 QString ProductSite();
+
+// File name (without folder) of the web engine module.
+QString WebViewModuleName();
 
 }  // namespace quabrel

@@ -18,6 +18,9 @@ constexpr int kChannelThickness = 4;
 
 CMySliderControl::CMySliderControl(Qt::Orientation orientation, QWidget* parent) : QAbstractSlider(parent) {
     setOrientation(orientation);
+    // The minimum is at the top of a vertical slider, so Up and the wheel
+    // turned away lower the value: the thumb moves the way the key points.
+    setInvertedControls(orientation == Qt::Vertical);
     setFocusPolicy(Qt::StrongFocus);
     setPageStep(5);
 }

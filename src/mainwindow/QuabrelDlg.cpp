@@ -168,7 +168,7 @@ void CquabrelDlg::paintEvent(QPaintEvent* event) {
         m_firstPaintDone = true;
         // The web engine takes a while to start: only once the window is
         // on screen.
-        if (m_options.startBanner) QTimer::singleShot(0, m_banner, &CExplorer1::Start);
+        if (m_options.startBanner) QTimer::singleShot(0, m_banner, [this] { m_banner->Start(); });
     }
 }
 

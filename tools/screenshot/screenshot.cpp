@@ -39,19 +39,18 @@ int Skins(const std::string& exeDir, const std::string& out) {
     });
     quabrel::CSkinConfig skins;
     skins.Load(quabrel::SkinListPath(exeDir));
-    quabrel::CquabrelDlg window(skins, exeDir, {.startBanner = false});
-    window.show();
     struct Shot {
-        int number;
+        int index;  // -1: built in
         std::string name;
     };
-    std::vector<Shot> shots{{quabrel::kBuiltInSkinNumber, "builtin"}};
-    for (int i = 0; i < skins.GetSize(); ++i) {
-        std::string name = skins[i].m_strDirectory;
-        shots.push_back({quabrel::kFirstSkinNumber + i, name});
-    }
+    std::vector<Shot> shots{{-1, "builtin"}};
+    for (int i = 0; i < skins.GetSize(); ++i) shots.push_back({i, skins[i].m_strDirectory});
     for (const Shot& shot : shots) {
-        window.ApplySkin(shot.number);
+        // A fresh window that starts with this skin, as a user would see it.
+        quabrel::CSkinConfig startup = skins;
+        startup.m_strCurrent = std::to_string(shot.index);
+        quabrel::CquabrelDlg window(startup, exeDir, {.startBanner = false});
+        window.show();
         QApplication::processEvents();
         const std::string path = out + "/window-" + shot.name + ".png";
         if (!ShapedGrab(window).save(QString::fromStdString(path))) return 1;
