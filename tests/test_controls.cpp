@@ -1,4 +1,4 @@
-#include "controls/Backdrop.h"
+#include "controls/ControlPainting.h"
 #include "controls/BitComboBox.h"
 #include "controls/Explorer1.h"
 #include "controls/MyListBox.h"

@@ -1,6 +1,6 @@
 #include "controls/MySliderControl.h"
 
-#include "controls/Backdrop.h"
+#include "controls/ControlPainting.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -97,19 +97,7 @@ void CMySliderControl::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawImage(0, 0, m_background);
 
-    // Sunken edge: shadow outside top-left, highlight outside bottom-right,
-    // dark shadow and light inside.
-    const QRect e = ChannelEdgeRect();
-    auto frame = [&painter](const QRect& f, const QColor& topLeft, const QColor& bottomRight) {
-        painter.setPen(topLeft);
-        painter.drawLine(f.topLeft(), f.topRight());
-        painter.drawLine(f.topLeft(), f.bottomLeft());
-        painter.setPen(bottomRight);
-        painter.drawLine(f.bottomLeft(), f.bottomRight());
-        painter.drawLine(f.topRight(), f.bottomRight());
-    };
-    frame(e, palette().color(QPalette::Dark), palette().color(QPalette::Light));
-    frame(e.adjusted(1, 1, -1, -1), palette().color(QPalette::Shadow), palette().color(QPalette::Midlight));
+    DrawEdge(painter, ChannelEdgeRect(), false, palette());
 
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(Qt::black, 1));

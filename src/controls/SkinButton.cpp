@@ -1,6 +1,6 @@
 #include "controls/SkinButton.h"
 
-#include "controls/Backdrop.h"
+#include "controls/ControlPainting.h"
 
 #include "skin/ResourceImages.h"
 #include "skin/SkinConfig.h"
@@ -28,24 +28,6 @@ QImage LoadFile(const std::string& directory, const std::string& name, const std
     QImage image;
     if (ResolveImagePath(directory, name, path)) LoadSkinImage(path, type, image);
     return image;
-}
-
-// A raised or sunken 3-D edge two pixels wide, as classic buttons have.
-void DrawEdge(QPainter& painter, const QRect& r, bool raised, const QPalette& palette) {
-    const QColor outerLight = raised ? palette.color(QPalette::Light) : palette.color(QPalette::Dark);
-    const QColor outerDark = raised ? palette.color(QPalette::Shadow) : palette.color(QPalette::Light);
-    const QColor innerLight = raised ? palette.color(QPalette::Midlight) : palette.color(QPalette::Shadow);
-    const QColor innerDark = raised ? palette.color(QPalette::Dark) : palette.color(QPalette::Midlight);
-    auto frame = [&painter](const QRect& f, const QColor& topLeft, const QColor& bottomRight) {
-        painter.setPen(topLeft);
-        painter.drawLine(f.topLeft(), f.topRight());
-        painter.drawLine(f.topLeft(), f.bottomLeft());
-        painter.setPen(bottomRight);
-        painter.drawLine(f.bottomLeft(), f.bottomRight());
-        painter.drawLine(f.topRight(), f.bottomRight());
-    };
-    frame(r, outerLight, outerDark);
-    frame(r.adjusted(1, 1, -1, -1), innerLight, innerDark);
 }
 
 }  // namespace

@@ -60,6 +60,15 @@ constexpr ThumbColors kThumbColors[] = {
     {1021, MakeColorRef(0, 255, 0), MakeColorRef(0, 0, 255)}, {1022, MakeColorRef(0, 0, 255), MakeColorRef(0, 0, 255)},
 };
 
+// The frame-rate box's fixed pictures and colours, whatever the skin.
+void SetComboLooks(CBitComboBox& combo) {
+    combo.SetComboBitmaps(173, 168, 172);
+    combo.SetListBitmaps(169, 170, 171, 174);
+    combo.SetSelectedColors(MakeColorRef(115, 138, 174), MakeColorRef(255, 255, 255));
+    combo.SetColors(MakeColorRef(115, 138, 154), MakeColorRef(255, 255, 255));
+    combo.update();
+}
+
 }  // namespace
 
 void CquabrelDlg::SetFixedControlLooks() {
@@ -72,8 +81,12 @@ void CquabrelDlg::SetFixedControlLooks() {
     }
 }
 
-void CquabrelDlg::ApplyShapeAndCentre() {
-    m_windowShape = WindowShapeFromBackground(m_hSkinBitmap, m_transparent);
+void CquabrelDlg::TakeBackground(QImage background, QRgb transparent) {
+    m_hSkinBitmap = background;
+    SetBackgroundBitmap(std::move(background));
+    SetBackgroundStyle(kResizeToBitmap);
+    SetFixedControlLooks();
+    m_windowShape = WindowShapeFromBackground(m_hSkinBitmap, transparent);
     SetWidgetShape(*this, m_windowShape);
     const QRect screen = (this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen())->geometry();
     const int w = m_hSkinBitmap.width(), h = m_hSkinBitmap.height();
@@ -82,13 +95,6 @@ void CquabrelDlg::ApplyShapeAndCentre() {
     activateWindow();
 }
 
-static void SetComboLooks(CBitComboBox& combo) {
-    combo.SetComboBitmaps(173, 168, 172);
-    combo.SetListBitmaps(169, 170, 171, 174);
-    combo.SetSelectedColors(MakeColorRef(115, 138, 174), MakeColorRef(255, 255, 255));
-    combo.SetColors(MakeColorRef(115, 138, 154), MakeColorRef(255, 255, 255));
-    combo.update();
-}
 
 void CquabrelDlg::ApplyBuiltInSkin() {
     QImage background = LoadBitmapResource(188);
@@ -96,12 +102,7 @@ void CquabrelDlg::ApplyBuiltInSkin() {
         ShowMessageBox(this, QStringLiteral("Error loading bitmap"));
         return;
     }
-    m_hSkinBitmap = background;
-    SetBackgroundBitmap(std::move(background));
-    SetBackgroundStyle(kResizeToBitmap);
-    SetFixedControlLooks();
-    m_transparent = kBuiltInTransparent;
-    ApplyShapeAndCentre();
+    TakeBackground(std::move(background), kBuiltInTransparent);
     for (const ResourceButton& b : kResourceButtons)
         Item<CxSkinButton>(b.id)->SetSkinFromResources(b.normal, b.down, b.over, b.disabled, 0, 0, CxSkinButton::kNatural, 0, 0);
     SetComboLooks(*m_frameRate);
@@ -126,12 +127,7 @@ void CquabrelDlg::ApplySkinFromFiles(const std::string& skinFile, const std::str
         ShowMessageBox(this, QStringLiteral("Error loading bitmap"));
         return;
     }
-    m_hSkinBitmap = background;
-    SetBackgroundBitmap(std::move(background));
-    SetBackgroundStyle(kResizeToBitmap);
-    m_transparent = qRgb(skin.TransparentRed(), skin.TransparentGreen(), skin.TransparentBlue());
-    SetFixedControlLooks();
-    ApplyShapeAndCentre();
+    TakeBackground(std::move(background), qRgb(skin.TransparentRed(), skin.TransparentGreen(), skin.TransparentBlue()));
     for (const FileButton& b : kFileButtons)
         Item<CxSkinButton>(b.id)->SetSkinFromFiles(skin.*b.section, skinFile, skinDirectory, skin.m_strType,
                                                    CxSkinButton::kStretch, 0, 0);

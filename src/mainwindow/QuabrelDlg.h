@@ -87,7 +87,9 @@ public Q_SLOTS:
 private:
     void CreateControls();
     void SetFixedControlLooks();
-    void ApplyShapeAndCentre();
+    // The common part of both skin kinds: background and its style, slider
+    // colours, the outline cut at `transparent`, size and centred position.
+    void TakeBackground(QImage background, QRgb transparent);
 
     const CSkinConfig& m_skins;
     const std::string m_strExeDir;
@@ -114,7 +116,6 @@ private:
     std::string m_strSoundSection;
     std::string m_strSoundNoneSection;
     std::string m_strImageType;
-    QRgb m_transparent = 0;
     QRegion m_windowShape;
     QPixmap m_placeholder;
     bool m_firstPaintDone = false;
