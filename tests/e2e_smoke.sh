@@ -40,12 +40,16 @@ echo "window ${w}x${h} at $x,$y"
 
 # Shaped: the top-left corner lies outside the outline, so the screen's own
 # black shows there; inside, beside the title, the skin's background.
-sleep 0.5
-pixels=($("$screenshot" probe "$x" "$y" $((x + 300)) $((y + 60)) 2>/dev/null))
-corner=${pixels[0]:-} inside=${pixels[1]:-}
+# Mapped is not yet painted: wait for the skin to appear.
+for _ in $(seq 100); do
+  pixels=($("$screenshot" probe "$x" "$y" $((x + 300)) $((y + 60)) 2>/dev/null))
+  corner=${pixels[0]:-} inside=${pixels[1]:-}
+  [[ -n $inside && $inside != "#000000" ]] && break
+  sleep 0.1
+done
 echo "corner $corner, inside $inside"
-[[ $corner == "#000000" ]] || fail "the corner is painted: the window is not shaped"
 [[ -n $inside && $inside != "#000000" ]] || fail "the window shows nothing"
+[[ $corner == "#000000" ]] || fail "the corner is painted: the window is not shaped"
 
 # The banner's web engine comes up once the window is on screen, running
 # as whatever user this is (root included).
