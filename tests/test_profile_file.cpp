@@ -89,5 +89,24 @@ TEST(ProfileFile, FilesAreFoundIgnoringCaseAndMissingFilesGiveDefaults) {
     EXPECT_FALSE(missing.Load(dir.Path()));  // a folder is not a file
 }
 
+TEST(ProfileFile, LongFilesAreReadWholeUpToTheLimitAndNoFurther) {
+    testing::TempDir dir;
+    // Keys on both sides of every read boundary a reader might use, and one
+    // section past the limit.
+    std::string text = "[Start]\nk=1\n[Pad]\n";
+    while (text.size() < 40000) text += "; padding to push the next section past any small buffer\n";
+    text += "[Middle]\nk=2\n";
+    while (text.size() < ProfileFile::kMaxFileSize - 20) text += "; more padding up to the limit of the reader\n";
+    text.resize(ProfileFile::kMaxFileSize - 20, ';');
+    text += "\n[Edge]\nk=3\n";  // crosses the limit: its key falls outside
+    text += "[Beyond]\nk=4\n";
+    const std::string path = dir.Write("long.ini", text);
+    ProfileFile file;
+    ASSERT_TRUE(file.Load(path));
+    EXPECT_EQ(file.GetString("Start", "k"), "1");
+    EXPECT_EQ(file.GetString("Middle", "k"), "2");
+    EXPECT_EQ(file.GetString("Beyond", "k"), "") << "past the limit is never read";
+}
+
 }  // namespace
 }  // namespace quabrel

@@ -4,6 +4,8 @@
 
 #include <strings.h>
 
+#include <algorithm>
+#include <array>
 #include <fstream>
 
 namespace quabrel {
@@ -46,10 +48,16 @@ bool ProfileFile::Load(const std::string& path) {
     m_sections.clear();
     std::ifstream in(FindPathIgnoringCase(path), std::ios::binary);
     if (!in) return false;
-    std::string text(kMaxFileSize, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    if (in.bad()) return false;  // a folder opens, but does not read
-    text.resize(static_cast<std::size_t>(in.gcount()));
+    // Read what is there, up to the limit: skin files are a few kilobytes,
+    // and every skin change reads one per button.
+    std::string text;
+    std::array<char, 16384> chunk;
+    while (text.size() < kMaxFileSize) {
+        in.read(chunk.data(), static_cast<std::streamsize>(std::min(chunk.size(), kMaxFileSize - text.size())));
+        if (in.bad()) return false;  // a folder opens, but does not read
+        text.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
+        if (!in) break;  // end of file
+    }
     Parse(text);
     return true;
 }

@@ -30,7 +30,8 @@ QImage ReadBmp(const std::string& path) {
     QImageReader reader(QString::fromStdString(FindPathIgnoringCase(path)), "bmp");
     reader.setDecideFormatFromContent(false);
     QImage image = reader.read();
-    if (image.isNull()) return image;
+    // 24-bit files, the usual kind, come back opaque already.
+    if (image.isNull() || image.format() == QImage::Format_RGB32) return image;
     image.convertTo(QImage::Format_ARGB32);  // keeps the colour channels as stored
     return OpaqueImage(image.constBits(), image.width(), image.height(), image.bytesPerLine());
 }
