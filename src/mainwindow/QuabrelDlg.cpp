@@ -130,6 +130,9 @@ bool CquabrelDlg::OnInitDialog() {
     m_hAdvancedMenu = std::make_unique<QMenu>();
     m_hSkinMenu = std::make_unique<QMenu>();
 
+    InitAudioEnumerator(DeviceCategory::kAudioInput, kAudioMenuTarget);
+    InitAudioEnumerator(DeviceCategory::kVideoInput, 1001);
+
     m_frameRate->setCurrentIndex(0);
     m_rcVideo = m_videoArea->contentsRect();
     m_bShowPlaceholder = true;

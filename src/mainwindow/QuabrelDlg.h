@@ -1,6 +1,8 @@
 #pragma once
 
 #include "imaging/ColorProcessor.h"
+#include "platform/HResult.h"
+#include "platform/media/DeviceEnumerator.h"
 #include "skin/DialogSK.h"
 #include "skin/SkinConfig.h"
 
@@ -9,6 +11,7 @@
 #include <QRect>
 #include <QRegion>
 
+#include <array>
 #include <map>
 #include <memory>
 #include <string>
@@ -54,6 +57,19 @@ public:
     // Stops and releases whatever the window runs. Every way the window
     // ends passes here first; safe to call again.
     void TeardownGraph();
+
+    // Devices (listing and lookup by name).
+    static constexpr const char* kCompanionName = "Quabrel";
+    static constexpr int kAudioMenuTarget = 1000;
+    static constexpr int kFirstAudioDeviceId = 10;
+    static constexpr int kMaxAudioDevices = 20;  // ids 10 to 29
+    // Lists the category into list box `target` (1001) or, for target 1000,
+    // into the audio menu.
+    void InitAudioEnumerator(DeviceCategory category, int target);
+    // Finds a device by display name (empty: the list's selection, or the
+    // chosen audio device) and binds it into `filter`.
+    HRESULT FindDeviceFilter(DeviceFilterPtr* filter, const std::string& name, bool isVideo);
+    const std::array<std::string, 30>& AudioDeviceNames() const { return m_audioDeviceNames; }
 
     QWidget* GetDlgItem(int id) const;
     template <class T>
@@ -106,6 +122,9 @@ private:
     std::unique_ptr<QMenu> m_systemMenu;
 
     // Capture state.
+    std::string m_strAudioDevice;
+    std::array<std::string, 30> m_audioDeviceNames;
+    DeviceFilterPtr m_pCompanionFilter;
     QRect m_rcVideo;
     bool m_bShowPlaceholder = true;
     bool m_bGraphBuilt = false;

@@ -1,0 +1,56 @@
+#include "platform/media/DeviceEnumerator.h"
+
+namespace quabrel {
+
+namespace {
+
+std::string StringProperty(GstDevice* device, const char* key) {
+    GstStructure* properties = gst_device_get_properties(device);
+    if (properties == nullptr) return {};
+    const gchar* value = gst_structure_get_string(properties, key);
+    std::string result = value != nullptr ? value : "";
+    gst_structure_free(properties);
+    return result;
+}
+
+}  // namespace
+
+DeviceFilterPtr DeviceMoniker::Bind() const {
+    GstElement* element = gst_device_create_element(device.get(), nullptr);
+    if (element == nullptr) return nullptr;
+    // Elements start floating: own it here, a graph takes its own reference.
+    gst_object_ref_sink(element);
+    return std::make_shared<DeviceFilter>(GstPtr<GstElement>::Adopt(element), DisplayName(), DevicePath());
+}
+
+std::string DeviceMoniker::DisplayName() const {
+    std::string name = StringProperty(device.get(), "device.description");
+    if (!name.empty()) return name;
+    gchar* display = gst_device_get_display_name(device.get());
+    if (display != nullptr) {
+        name = display;
+        g_free(display);
+    }
+    return name;
+}
+
+std::string DeviceMoniker::DevicePath() const {
+    std::string path = StringProperty(device.get(), "api.v4l2.path");
+    return path.empty() ? StringProperty(device.get(), "device.path") : path;
+}
+
+HRESULT CreateClassEnumerator(DeviceCategory category, std::vector<DeviceMoniker>& devices) {
+    devices.clear();
+    if (!gst_is_initialized()) return E_FAIL;
+    GstPtr<GstDeviceMonitor> monitor = GstPtr<GstDeviceMonitor>::Adopt(gst_device_monitor_new());
+    gst_device_monitor_add_filter(monitor.get(), category == DeviceCategory::kVideoInput ? "Video/Source" : "Audio/Source",
+                                  nullptr);
+    // Probing without start() lists what is there now, without a watch.
+    GList* list = gst_device_monitor_get_devices(monitor.get());
+    for (GList* item = list; item != nullptr; item = item->next)
+        devices.push_back({GstPtr<GstDevice>::Adopt(GST_DEVICE(item->data))});
+    g_list_free(list);
+    return devices.empty() ? S_FALSE : S_OK;
+}
+
+}  // namespace quabrel
