@@ -45,7 +45,7 @@ void CMyListBox::paintEvent(QPaintEvent* event) {
 }
 
 void CMyListBox::OnSelChange(int previousRow) {
-    if (currentRow() == previousRow) return;
+    if (currentRow() == previousRow || currentRow() < 0) return;
     m_bSelChanged = true;
     viewport()->update();
     Q_EMIT selChange();
@@ -56,9 +56,10 @@ void CMyListBox::mousePressEvent(QMouseEvent* event) {
         m_bSelChanged = false;
         viewport()->update();
     }
-    const int previous = currentRow();
     QListWidget::mousePressEvent(event);
-    OnSelChange(previous);
+    // A click on an entry selects it again even when it was selected: the
+    // window then starts that device afresh.
+    if (itemAt(event->position().toPoint()) != nullptr) OnSelChange(-1);
 }
 
 void CMyListBox::keyPressEvent(QKeyEvent* event) {

@@ -62,6 +62,9 @@ inline constexpr std::array<ControlTemplate, 27> kMainDialogTemplate{{
 inline constexpr std::array<const char*, 6> kFrameRateEntries{
     "Default Frame rate", "5 f/Sec", "10 f/Sec", "15 f/Sec", "20 f/Sec", "25 f/Sec"};
 
+// Frame time (100 ns units) that entry `index` of the frame-rate box asks for.
+int64_t FrameTimeOfEntry(int index);
+
 // Height of the frame-rate box's face; the template's height includes the
 // dropped list.
 inline constexpr int kComboFaceHeight = 21;

@@ -5,6 +5,7 @@
 #include "controls/MyListBox.h"
 #include "controls/MySliderControl.h"
 #include "controls/SkinButton.h"
+#include "imaging/SampleGrabberCB.h"
 #include "mainwindow/DialogTemplate.h"
 #include "skin/ResourceImages.h"
 
@@ -87,6 +88,23 @@ void CquabrelDlg::CreateControls() {
     }
     m_hiddenEdit->hide();
     connect(Item<CxSkinButton>(1006), &QAbstractButton::clicked, this, &CquabrelDlg::OnCloseButton);
+    connect(m_videoList, &CMyListBox::selChange, this, &CquabrelDlg::OnSelchangeDeviceList);
+    connect(m_frameRate, qOverload<int>(&QComboBox::activated), this, &CquabrelDlg::OnSelchangeFrameRate);
+    const struct {
+        int slider;
+        void (CquabrelDlg::*released)();
+        int reset;
+        void (CquabrelDlg::*clicked)();
+    } adjustments[] = {{1017, &CquabrelDlg::OnReleasedBrightness, 1028, &CquabrelDlg::OnBnClickedBrightness},
+                       {1018, &CquabrelDlg::OnReleasedContrast, 1029, &CquabrelDlg::OnBnClickedContrast},
+                       {1019, &CquabrelDlg::OnReleasedSaturation, 1032, &CquabrelDlg::OnBnClickedSaturation},
+                       {1020, &CquabrelDlg::OnReleasedRed, 1033, &CquabrelDlg::OnBnClickedRed},
+                       {1021, &CquabrelDlg::OnReleasedGreen, 1034, &CquabrelDlg::OnBnClickedGreen},
+                       {1022, &CquabrelDlg::OnReleasedBlue, 1035, &CquabrelDlg::OnBnClickedBlue}};
+    for (const auto& a : adjustments) {
+        connect(Item<CMySliderControl>(a.slider), &CMySliderControl::releasedCapture, this, a.released);
+        connect(Item<CxSkinButton>(a.reset), &QAbstractButton::clicked, this, a.clicked);
+    }
 }
 
 QWidget* CquabrelDlg::GetDlgItem(int id) const {
@@ -189,6 +207,14 @@ void CquabrelDlg::keyPressEvent(QKeyEvent* event) {
     CDialogSK::keyPressEvent(event);
 }
 
+bool CquabrelDlg::event(QEvent* e) {
+    if (e->type() == kGraphEvent) {
+        OnGraphNotify();
+        return true;
+    }
+    return CDialogSK::event(e);
+}
+
 void CquabrelDlg::OnCloseButton() {
     TeardownGraph();
     reject();
@@ -201,9 +227,5 @@ void CquabrelDlg::done(int result) {
     CDialogSK::done(result);
 }
 
-void CquabrelDlg::TeardownGraph() {
-    m_bGraphBuilt = false;
-    m_bDeviceActive = false;
-}
 
 }  // namespace quabrel

@@ -3,6 +3,9 @@
 #include "imaging/ColorProcessor.h"
 #include "platform/HResult.h"
 #include "platform/media/DeviceEnumerator.h"
+#include "platform/media/FilterGraph.h"
+#include "platform/V4l2.h"
+#include "imaging/VideoProcSetting.h"
 #include "skin/DialogSK.h"
 #include "skin/SkinConfig.h"
 
@@ -71,6 +74,56 @@ public:
     HRESULT FindDeviceFilter(DeviceFilterPtr* filter, const std::string& name, bool isVideo);
     const std::array<std::string, 30>& AudioDeviceNames() const { return m_audioDeviceNames; }
 
+    // The graph (live preview).
+    static const int kGraphEvent;  // posted by the graph when events wait
+    void BuildBaseGraph();
+    void OnSelchangeDeviceList();
+    HRESULT InsertSampleGrabber();
+    void FindStreamConfig();
+    HRESULT ConnectGrabberCallback();
+    HRESULT SetupVideoWindow(int skipRender);
+    void SetVideoPosition();
+    void EnablePlaybackButtons();
+    void DisablePlaybackButtons();
+    void UncheckAudioDevices();
+    void OnGraphNotify();
+    void OnSelchangeFrameRate();
+
+    // Picture settings and their sliders.
+    void UseSoftwareBrightness();
+    void UseSoftwareContrast();
+    void UseSoftwareSaturation();
+    void ApplyAdjustments();
+    void UpdateColorProcessor();
+    void OnReleasedBrightness();
+    void OnReleasedContrast();
+    void OnReleasedSaturation();
+    void OnReleasedRed();
+    void OnReleasedGreen();
+    void OnReleasedBlue();
+    void OnBnClickedBrightness();
+    void OnBnClickedContrast();
+    void OnBnClickedSaturation();
+    void OnBnClickedRed();
+    void OnBnClickedGreen();
+    void OnBnClickedBlue();
+
+    // For the frame callback (streaming thread, while the graph runs).
+    bool HasCompanionFilter() const { return m_pCompanionFilter != nullptr; }
+    const KsObject* CompanionKsObject() const { return m_pCompanionKs.get(); }
+
+    // State, for tests.
+    FilterGraph* Graph() const { return m_pGraph.get(); }
+    bool GraphBuilt() const { return m_bGraphBuilt; }
+    bool DeviceActive() const { return m_bDeviceActive; }
+    bool HasVideoProcAmp() const { return m_pVideoProcAmp != nullptr; }
+    const VideoProcSetting& Brightness() const { return m_brightness; }
+    const VideoProcSetting& Contrast() const { return m_contrast; }
+    const VideoProcSetting& Saturation() const { return m_saturation; }
+    int RedShift() const { return m_redShift; }
+    int GreenShift() const { return m_greenShift; }
+    int BlueShift() const { return m_blueShift; }
+
     QWidget* GetDlgItem(int id) const;
     template <class T>
     T* Item(int id) const { return qobject_cast<T*>(GetDlgItem(id)); }
@@ -92,6 +145,7 @@ public:
 
 protected:
     bool OnInitDialog() override;
+    bool event(QEvent* event) override;
     void OnEraseBkgnd(QPainter& painter) override;
     void OnLButtonDown(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -129,6 +183,24 @@ private:
     bool m_bShowPlaceholder = true;
     bool m_bGraphBuilt = false;
     bool m_bDeviceActive = false;
+    bool m_bNoVideoWindow = false;
+    bool m_bPaused = false;
+    bool m_stillImage = false;
+    std::unique_ptr<FilterGraph> m_pGraph;
+    bool m_pCaptureBuilder = false;  // a capture stream is being built
+    bool m_pSampleGrabber = false;   // the graph has its grabber
+    DeviceFilterPtr m_pDeviceFilter;
+    FilterGraph* m_pStreamConfig = nullptr;
+    std::unique_ptr<VideoProcAmp> m_pVideoProcAmp;
+    std::unique_ptr<KsObject> m_pCompanionKs;
+
+    // Picture settings: software ranges until a source says otherwise.
+    VideoProcSetting m_brightness{0, 0, 1, -100, 100, false};
+    VideoProcSetting m_contrast{0, 0, 1, -100, 100, false};
+    VideoProcSetting m_saturation{0, 0, 1, 0, 100, false};
+    int m_redShift = 0;
+    int m_greenShift = 0;
+    int m_blueShift = 0;
 
     std::string m_strSkinDirectory;
     std::string m_strSkinFile;

@@ -146,13 +146,16 @@ gboolean PluginInit(GstPlugin* plugin) {
 
 }  // namespace
 
+constexpr int kStillBars = 19;  // videotestsrc "smpte100"
+
 std::vector<FakeDevice> StandardFakeDevices() {
     return {
-        {"Fake Camera Full", "", "/fake/full", FakeDevice::kCamera, 0},
-        {"Fake Camera Bright", "", "/fake/bright", FakeDevice::kCamera, 0},
-        {"Fake Camera Plain", "", "/fake/plain", FakeDevice::kCamera, 0},
+        // Colour bars without the noise patch: every frame is the same.
+        {"Fake Camera Full", "", "/fake/full", FakeDevice::kCamera, kStillBars},
+        {"Fake Camera Bright", "", "/fake/bright", FakeDevice::kCamera, kStillBars},
+        {"Fake Camera Plain", "", "/fake/plain", FakeDevice::kCamera, kStillBars},
         {"Fake Camera Busy", "", "/fake/busy", FakeDevice::kBusyCamera, 0},
-        {"Quabrel", "", "/fake/quabrel", FakeDevice::kCamera, 0},
+        {"Quabrel", "", "/fake/quabrel", FakeDevice::kCamera, kStillBars},
         {"Fake Microphone", "", "/fake/mic", FakeDevice::kMicrophone, 0},
     };
 }

@@ -3,6 +3,8 @@
 #include "platform/MessageBox.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QImage>
 #include <QMouseEvent>
 #include <QString>
@@ -41,6 +43,19 @@ inline void Hover(QWidget& w, QPoint p) { SendMouse(w, QEvent::MouseMove, p, Qt:
 inline void Click(QWidget& w, QPoint p) {
     Press(w, p);
     Release(w, p);
+}
+
+// Runs the event loop until `done` holds or `ms` pass; says which.
+template <class Predicate>
+bool WaitUntil(Predicate done, int ms = 5000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > ms) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(2);
+    }
+    return true;
 }
 
 // A solid opaque image.

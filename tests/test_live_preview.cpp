@@ -1,0 +1,245 @@
+// Selecting a fake camera runs a real media graph: frames come from a test
+// pattern through the grabber and the colour tables to the picture area and
+// the companion device.
+#include "controls/BitComboBox.h"
+#include "controls/MyListBox.h"
+#include "controls/MySliderControl.h"
+#include "controls/SkinButton.h"
+#include "imaging/SampleGrabberCB.h"
+#include "mainwindow/DialogTemplate.h"
+#include "mainwindow/QuabrelDlg.h"
+#include "support/FakeDevices.h"
+#include "support/FakeV4l2.h"
+#include "support/WidgetTestUtil.h"
+
+#include <QKeyEvent>
+
+#include <gst/gst.h>
+#include <gtest/gtest.h>
+
+namespace quabrel {
+namespace {
+
+using testing::FakeV4l2;
+using testing::MessageRecorder;
+using testing::WaitUntil;
+
+constexpr std::size_t kFrameBytes = 320 * 240 * 3;
+
+class LivePreview : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_window = std::make_unique<CquabrelDlg>(m_skins, "/nonexistent/", CquabrelDlg::Options{.startBanner = false});
+        m_window->show();
+    }
+    void TearDown() override { m_window.reset(); }
+
+    // Picks a camera as the user does: a click on its entry.
+    void Choose(const char* name) {
+        auto* list = m_window->Item<CMyListBox>(1001);
+        const auto found = list->findItems(QString::fromLatin1(name), Qt::MatchExactly);
+        ASSERT_FALSE(found.isEmpty()) << name;
+        QApplication::processEvents();
+        testing::Click(*list->viewport(), list->visualItemRect(found.first()).center());
+    }
+    std::size_t CompanionFrames() const { return m_v4l2.Snapshot("/fake/quabrel").frameSizes.size(); }
+    // Waits for `count` more frames at the companion, and returns the last.
+    std::vector<uint8_t> NextFrame(std::size_t count = 3) {
+        const std::size_t start = CompanionFrames();
+        EXPECT_TRUE(WaitUntil([&] { return CompanionFrames() >= start + count; })) << "frames stopped arriving";
+        return m_v4l2.Snapshot("/fake/quabrel").lastFrame;
+    }
+    void Release(int slider, int value) {
+        auto* s = m_window->Item<CMySliderControl>(slider);
+        s->setValue(value);
+        Q_EMIT s->releasedCapture();
+    }
+
+    FakeV4l2 m_v4l2;
+    CSkinConfig m_skins;
+    std::unique_ptr<CquabrelDlg> m_window;
+};
+
+TEST_F(LivePreview, AdjustedFramesReachThePictureAndTheCompanionAfterOneHeader) {
+    MessageRecorder messages;
+    Choose("Fake Camera Plain");
+    ASSERT_TRUE(m_window->DeviceActive());
+    const std::vector<uint8_t> plain = NextFrame();
+    ASSERT_EQ(plain.size(), kFrameBytes);
+
+    const auto companion = m_v4l2.Snapshot("/fake/quabrel");
+    ASSERT_EQ(companion.formats.size(), 1u) << "one header for the connection";
+    const v4l2_pix_format& header = companion.formats[0].fmt.pix;
+    EXPECT_EQ(companion.formats[0].type, V4L2_BUF_TYPE_VIDEO_OUTPUT);
+    EXPECT_EQ(header.width, 320u);
+    EXPECT_EQ(header.height, 240u);
+    EXPECT_EQ(header.pixelformat, static_cast<uint32_t>(V4L2_PIX_FMT_BGR24));
+    EXPECT_EQ(header.sizeimage, kFrameBytes);
+    for (std::size_t size : companion.frameSizes) ASSERT_EQ(size, kFrameBytes);
+
+    // Red up by 50: every frame now is the plain one through the same tables.
+    Release(1020, 50);
+    NextFrame();  // let frames made before the change pass
+    const std::vector<uint8_t> reddened = NextFrame();
+    CColorProcessor expected;
+    expected.SetAdjustments(50, 0, 0, 0, 100, -100, 0, false, 0, 100, -100, 0, false, 50, 100, 0);
+    CColorProcessor::Stages stages;
+    stages.applyRed = true;
+    expected.SetStages(stages);
+    expected.Publish();
+    std::vector<uint8_t> want = plain;
+    expected.ProcessFrame(want.data(), 320 * 240, want.size());
+    ASSERT_NE(want, plain) << "the pattern must have some red to shift";
+    EXPECT_TRUE(reddened == want) << "frames are the camera's through the tables";
+
+    // The picture area shows the adjusted frame, not the camera's.
+    VideoWindow* video = m_window->Graph()->Window();
+    ASSERT_TRUE(WaitUntil([&] { return video->FramesShown() > 0; }));
+    EXPECT_TRUE(video->isVisible());
+    EXPECT_EQ(video->geometry(), m_window->VideoRect());
+    const QImage shown = video->CurrentFrame();
+    ASSERT_EQ(shown.size(), QSize(320, 240));
+    const QRgb centre = shown.pixel(160, 120);
+    const std::size_t at = (120 * 320 + 160) * 3;
+    EXPECT_EQ(qBlue(centre), want[at]);
+    EXPECT_EQ(qGreen(centre), want[at + 1]);
+    EXPECT_EQ(qRed(centre), want[at + 2]);
+    EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join("|").toStdString();
+}
+
+TEST_F(LivePreview, EverySelectionSendsANewHeaderAndResetsTheSettings) {
+    Choose("Fake Camera Plain");
+    NextFrame();
+    Release(1022, -30);
+    ASSERT_EQ(m_window->BlueShift(), -30);
+    Choose("Fake Camera Plain");  // the same camera again: a new build
+    NextFrame();
+    EXPECT_EQ(m_v4l2.Snapshot("/fake/quabrel").formats.size(), 2u);
+    EXPECT_EQ(m_window->BlueShift(), 0);
+    EXPECT_EQ(m_window->Item<CMySliderControl>(1022)->value(), 0);
+}
+
+TEST_F(LivePreview, CameraControlsTakeOverWhereTheCameraHasThem) {
+    Choose("Fake Camera Full");
+    ASSERT_TRUE(m_window->HasVideoProcAmp());
+    EXPECT_TRUE(m_window->Brightness().deviceHandled);
+    EXPECT_EQ(m_window->Item<CMySliderControl>(1017)->maximum(), 255);
+    EXPECT_EQ(m_window->Brightness().value, 128) << "the build resets to the camera's default";
+    EXPECT_EQ(m_window->Item<CMySliderControl>(1019)->maximum(), 200);
+
+    Release(1017, 200);
+    auto sets = m_v4l2.Snapshot("/fake/full").sets;
+    ASSERT_FALSE(sets.empty());
+    EXPECT_EQ(sets.back(), std::make_pair(uint32_t{V4L2_CID_BRIGHTNESS}, int32_t{200}));
+    EXPECT_FALSE(m_window->ColorProcessor().GetStages().applyBrightness) << "the camera does it, not the tables";
+
+    Choose("Fake Camera Bright");
+    EXPECT_TRUE(m_window->Brightness().deviceHandled);
+    EXPECT_EQ(m_window->Item<CMySliderControl>(1017)->minimum(), -64);
+    EXPECT_FALSE(m_window->Contrast().deviceHandled);
+    EXPECT_EQ(m_window->Item<CMySliderControl>(1018)->minimum(), -100);
+    Release(1018, 40);
+    EXPECT_TRUE(m_window->ColorProcessor().GetStages().applyContrast) << "software contrast";
+    Release(1017, 20);
+    EXPECT_EQ(m_v4l2.Snapshot("/fake/bright").sets.back(), std::make_pair(uint32_t{V4L2_CID_BRIGHTNESS}, int32_t{20}));
+
+    // A node without controls: every property falls back to software.
+    Choose("Fake Camera Plain");
+    EXPECT_TRUE(m_window->HasVideoProcAmp());
+    for (const VideoProcSetting* s : {&m_window->Brightness(), &m_window->Contrast(), &m_window->Saturation()})
+        EXPECT_FALSE(s->deviceHandled);
+    EXPECT_EQ(m_window->Item<CMySliderControl>(1019)->maximum(), 100);
+    EXPECT_EQ(m_window->Saturation().value, 50);
+}
+
+TEST_F(LivePreview, ABusyCameraSaysSoAndLeavesNoGraph) {
+    MessageRecorder messages;
+    Choose("Fake Camera Busy");
+    EXPECT_EQ(messages.Texts(), QStringList{"The capture device is already in use!"});
+    EXPECT_FALSE(m_window->GraphBuilt());
+    EXPECT_EQ(m_window->Graph(), nullptr);
+    auto* list = m_window->Item<CMyListBox>(1001);
+    EXPECT_GT(list->count(), 0) << "listed again";
+    EXPECT_EQ(list->currentItem() != nullptr && list->currentItem()->isSelected(), false) << "without a selection";
+    for (int id : {1002, 1003, 1004}) EXPECT_FALSE(m_window->GetDlgItem(id)->isEnabled()) << id;
+    EXPECT_TRUE(m_window->ShowsPlaceholder());
+}
+
+TEST_F(LivePreview, FrameRateRestartsTheStreamWithTheNewIntervalAndNoNewHeader) {
+    Choose("Fake Camera Plain");
+    NextFrame();
+    auto* rate = m_window->Item<CBitComboBox>(1016);
+    rate->setCurrentIndex(2);
+    Q_EMIT rate->activated(2);
+    VideoFormat format;
+    ASSERT_EQ(m_window->Graph()->GetFormat(&format), S_OK);
+    EXPECT_EQ(format.avgTimePerFrame, 1000000);
+    EXPECT_EQ(format.width, 320);
+    NextFrame();
+    EXPECT_EQ(m_v4l2.Snapshot("/fake/quabrel").formats.size(), 1u);
+    EXPECT_EQ(FrameTimeOfEntry(0), 333333);
+    EXPECT_EQ(FrameTimeOfEntry(3), 666666);
+}
+
+TEST_F(LivePreview, EndingTheWindowLeavesNoFrameInFlightAndNothingOpen) {
+    Choose("Fake Camera Full");
+    NextFrame();
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(m_window.get(), &escape);
+    EXPECT_FALSE(m_window->GraphBuilt());
+    const std::size_t frames = CompanionFrames();
+    QThread::msleep(150);
+    QApplication::processEvents();
+    EXPECT_EQ(CompanionFrames(), frames) << "no frame after the window ended";
+    m_window.reset();
+    EXPECT_EQ(m_v4l2.OpenCount(), 0) << "every device node closed";
+}
+
+TEST(FrameCallback, IdentityAndCountingAreFixed) {
+    CSampleGrabberCB& cb = g_sampleGrabberCB;
+    void* out = nullptr;
+    EXPECT_EQ(cb.QueryInterface(IID_ISampleGrabberCB, &out), S_OK);
+    EXPECT_EQ(out, &cb);
+    out = reinterpret_cast<void*>(0x1);
+    EXPECT_EQ(cb.QueryInterface(PROPSETID_VIDCAP_CAMERACONTROL, &out), E_NOINTERFACE);
+    EXPECT_EQ(out, reinterpret_cast<void*>(0x1)) << "left untouched";
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(cb.AddRef(), 2u);
+        EXPECT_EQ(cb.Release(), 1u);
+    }
+}
+
+TEST(FrameCallback, UntouchedWithoutAdjustmentsAndACompanionWithoutItsNode) {
+    FakeV4l2 v4l2;
+    CSkinConfig skins;
+    CquabrelDlg window(skins, "/nonexistent/", {.startBanner = false});
+    window.BuildBaseGraph();
+    ASSERT_TRUE(window.HasCompanionFilter());
+    g_sampleGrabberCB.SetUp(&window, 2, 2);
+    std::vector<uint8_t> frame{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    const std::vector<uint8_t> before = frame;
+    EXPECT_EQ(g_sampleGrabberCB.BufferCB(0, frame.data(), 12), S_OK);
+    EXPECT_EQ(frame, before);
+    EXPECT_TRUE(g_sampleGrabberCB.HeaderSent());
+    EXPECT_EQ(g_sampleGrabberCB.BufferCB(0, frame.data(), 12), S_OK);
+    const auto node = v4l2.Snapshot("/fake/quabrel");
+    EXPECT_EQ(node.formats.size(), 1u) << "the header once";
+    EXPECT_EQ(node.formats[0].fmt.pix.sizeimage, 12u);
+    EXPECT_EQ(node.frameSizes, (std::vector<std::size_t>{12, 12}));
+    window.TeardownGraph();
+}
+
+TEST(FrameCallback, ACompanionWhoseNodeWillNotOpenGetsNothing) {
+    // No fake device layer: the companion's made-up node does not exist.
+    CSkinConfig skins;
+    CquabrelDlg window(skins, "/nonexistent/", {.startBanner = false});
+    window.BuildBaseGraph();
+    ASSERT_TRUE(window.HasCompanionFilter());
+    g_sampleGrabberCB.SetUp(&window, 1, 1);
+    uint8_t pixel[3] = {9, 8, 7};
+    EXPECT_EQ(g_sampleGrabberCB.BufferCB(0, pixel, 3), E_NOINTERFACE);
+    window.TeardownGraph();
+}
+
+}  // namespace
+}  // namespace quabrel
