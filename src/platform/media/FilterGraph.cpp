@@ -288,8 +288,6 @@ HRESULT FilterGraph::SetPositionToStart() {
                : E_FAIL;
 }
 
-void FilterGraph::SetVolume(double) {}
-
 HRESULT FilterGraph::PutMessageDrain(QObject* window) {
     // A graph without a renderer has no window to drain.
     return window != nullptr && m_rendered ? S_OK : E_FAIL;

@@ -99,7 +99,6 @@ public:
     HRESULT Stop();
     HRESULT StopWhenReady();
     HRESULT SetPositionToStart();
-    void SetVolume(double volume);
 
     // Video window.
     HRESULT PutMessageDrain(QObject* window);
