@@ -74,6 +74,7 @@ void VideoWindow::paintEvent(QPaintEvent*) {
         }
         if (m_current != nullptr) sample = gst_sample_ref(m_current);
     }
+    if (sample != nullptr && m_shownObserver) m_shownObserver(GST_BUFFER_PTS(gst_sample_get_buffer(sample)));
     QPainter painter(this);
     if (sample == nullptr) {
         painter.fillRect(rect(), Qt::black);

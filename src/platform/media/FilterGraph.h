@@ -51,6 +51,9 @@ public:
     uint64_t FramesShown() const { return m_shown.load(); }
     // The frame on screen now, as an image (empty before the first).
     QImage CurrentFrame() const;
+    // Told, on the interface thread, the timestamp of each frame as it goes
+    // on screen: for measuring how far the picture runs behind.
+    void SetShownObserver(std::function<void(GstClockTime)> observer) { m_shownObserver = std::move(observer); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -62,6 +65,7 @@ private:
     std::atomic<bool> m_updateQueued{false};
     std::atomic<uint64_t> m_presented{0};
     std::atomic<uint64_t> m_shown{0};
+    std::function<void(GstClockTime)> m_shownObserver;
 };
 
 // The one media graph: a source, the sample grabber (24-bit BGR, a
