@@ -14,6 +14,8 @@
 
 #include <QKeyEvent>
 
+#include <algorithm>
+
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 
@@ -150,6 +152,36 @@ TEST_F(LivePreview, CameraControlsTakeOverWhereTheCameraHasThem) {
         EXPECT_FALSE(s->deviceHandled);
     EXPECT_EQ(m_window->Item<CMySliderControl>(1019)->maximum(), 100);
     EXPECT_EQ(m_window->Saturation().value, 50);
+}
+
+TEST_F(LivePreview, SoftwareSettingsResetToTheirOwnRangeAndReleasesStillReachTheCamera) {
+    Choose("Fake Camera Plain");  // a node, but no picture controls
+    auto* brightness = m_window->Item<CMySliderControl>(1017);
+    brightness->setRange(0, 10);
+    m_window->Item<CxSkinButton>(1028)->click();
+    EXPECT_EQ(std::make_tuple(brightness->minimum(), brightness->maximum(), brightness->value()), std::make_tuple(-100, 100, 0));
+
+    Release(1017, 30);
+    EXPECT_EQ(m_window->Brightness().value, 30);
+    EXPECT_TRUE(m_window->ColorProcessor().GetStages().applyBrightness) << "software brightness";
+    EXPECT_TRUE(m_v4l2.Snapshot("/fake/plain").sets.empty()) << "the camera refused it; nothing changed there";
+
+    // A keyboard move changes the position only.
+    brightness->setValue(-40);
+    EXPECT_EQ(m_window->Brightness().value, 30);
+}
+
+TEST_F(LivePreview, ACameraGoneSinceListingEndsInAnOrderlyStop) {
+    MessageRecorder messages;
+    auto devices = testing::StandardFakeDevices();
+    devices.erase(std::remove_if(devices.begin(), devices.end(), [](const auto& d) { return d.displayName == "Fake Camera Plain"; }),
+                  devices.end());
+    testing::OfferFakeDevices(devices);
+    Choose("Fake Camera Plain");  // still listed
+    testing::OfferFakeDevices(testing::StandardFakeDevices());
+    EXPECT_EQ(messages.Texts(), QStringList{"This driver is not supported now."});
+    EXPECT_FALSE(m_window->GraphBuilt());
+    EXPECT_TRUE(m_window->ShowsPlaceholder());
 }
 
 TEST_F(LivePreview, ABusyCameraSaysSoAndLeavesNoGraph) {

@@ -51,6 +51,13 @@ test)
     -DQUABREL_SANITIZE=thread
   (cd build/tsan && TSAN_OPTIONS=halt_on_error=1 ctest -j "$jobs" -L threads)
 
+  echo "== thread sanitizer build (live capture path)"
+  # Qt and GStreamer are not instrumented: the live tests run under the
+  # sanitizer and fail on races in our own code only.
+  cmake -S . -B build/tsan-live -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUABREL_SANITIZE=thread >/dev/null
+  cmake --build build/tsan-live -j "$jobs" --target test_live_preview
+  QT_QPA_PLATFORM=offscreen python3 tests/tsan_own_races.py "$here/src" build/tsan-live/tests/test_live_preview
+
   echo "== fuzzers (short pass; see docs/fuzzing.md for long runs)"
   CC=clang CXX=clang++ configure_and_build build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQUABREL_CORE_ONLY=ON -DQUABREL_BUILD_TESTS=OFF -DQUABREL_BUILD_FUZZ=ON
