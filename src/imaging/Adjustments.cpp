@@ -61,23 +61,15 @@ void CquabrelDlg::ApplyAdjustments() {
 
 // Releases: the slider's position becomes the setting; the device's own
 // control follows when the device has picture controls at all.
-void CquabrelDlg::OnReleasedBrightness() {
-    m_brightness.value = Item<CMySliderControl>(1017)->value();
-    if (m_pVideoProcAmp) m_pVideoProcAmp->Set(VideoProcAmp::kBrightness, m_brightness.value, VideoProcAmp::kFlagsManual);
+void CquabrelDlg::ReleaseProcSetting(VideoProcSetting& setting, long property, int sliderId) {
+    setting.value = Item<CMySliderControl>(sliderId)->value();
+    if (m_pVideoProcAmp) m_pVideoProcAmp->Set(property, setting.value, VideoProcAmp::kFlagsManual);
     ApplyAdjustments();
 }
 
-void CquabrelDlg::OnReleasedContrast() {
-    m_contrast.value = Item<CMySliderControl>(1018)->value();
-    if (m_pVideoProcAmp) m_pVideoProcAmp->Set(VideoProcAmp::kContrast, m_contrast.value, VideoProcAmp::kFlagsManual);
-    ApplyAdjustments();
-}
-
-void CquabrelDlg::OnReleasedSaturation() {
-    m_saturation.value = Item<CMySliderControl>(1019)->value();
-    if (m_pVideoProcAmp) m_pVideoProcAmp->Set(VideoProcAmp::kSaturation, m_saturation.value, VideoProcAmp::kFlagsManual);
-    ApplyAdjustments();
-}
+void CquabrelDlg::OnReleasedBrightness() { ReleaseProcSetting(m_brightness, VideoProcAmp::kBrightness, 1017); }
+void CquabrelDlg::OnReleasedContrast() { ReleaseProcSetting(m_contrast, VideoProcAmp::kContrast, 1018); }
+void CquabrelDlg::OnReleasedSaturation() { ReleaseProcSetting(m_saturation, VideoProcAmp::kSaturation, 1019); }
 
 void CquabrelDlg::OnReleasedRed() {
     m_redShift = Item<CMySliderControl>(1020)->value();
@@ -96,50 +88,25 @@ void CquabrelDlg::OnReleasedBlue() {
 
 // Resets: the device's default where the device handles the property,
 // else the software range at its neutral value.
-void CquabrelDlg::OnBnClickedBrightness() {
-    auto* slider = Item<CMySliderControl>(1017);
-    if (m_pVideoProcAmp && m_brightness.deviceHandled) {
-        slider->setValue(m_brightness.defaultValue);
-        m_brightness.value = m_brightness.defaultValue;
-        m_pVideoProcAmp->Set(VideoProcAmp::kBrightness, m_brightness.defaultValue, VideoProcAmp::kFlagsManual);
+void CquabrelDlg::ResetProcSetting(VideoProcSetting& setting, long property, int sliderId, int32_t softwareMinimum,
+                                   int32_t softwareDefault) {
+    auto* slider = Item<CMySliderControl>(sliderId);
+    if (m_pVideoProcAmp && setting.deviceHandled) {
+        slider->setValue(setting.defaultValue);
+        setting.value = setting.defaultValue;
+        m_pVideoProcAmp->Set(property, setting.defaultValue, VideoProcAmp::kFlagsManual);
         slider->setEnabled(true);
     } else {
-        slider->setRange(-100, 100);
-        m_brightness.value = 0;
-        slider->setValue(0);
+        slider->setRange(softwareMinimum, 100);
+        setting.value = softwareDefault;
+        slider->setValue(softwareDefault);
     }
     ApplyAdjustments();
 }
 
-void CquabrelDlg::OnBnClickedContrast() {
-    auto* slider = Item<CMySliderControl>(1018);
-    if (m_pVideoProcAmp && m_contrast.deviceHandled) {
-        slider->setValue(m_contrast.defaultValue);
-        m_contrast.value = m_contrast.defaultValue;
-        m_pVideoProcAmp->Set(VideoProcAmp::kContrast, m_contrast.defaultValue, VideoProcAmp::kFlagsManual);
-        slider->setEnabled(true);
-    } else {
-        slider->setRange(-100, 100);
-        m_contrast.value = 0;
-        slider->setValue(0);
-    }
-    ApplyAdjustments();
-}
-
-void CquabrelDlg::OnBnClickedSaturation() {
-    auto* slider = Item<CMySliderControl>(1019);
-    if (m_pVideoProcAmp && m_saturation.deviceHandled) {
-        slider->setValue(m_saturation.defaultValue);
-        m_saturation.value = m_saturation.defaultValue;
-        m_pVideoProcAmp->Set(VideoProcAmp::kSaturation, m_saturation.defaultValue, VideoProcAmp::kFlagsManual);
-        slider->setEnabled(true);
-    } else {
-        slider->setRange(0, 100);
-        m_saturation.value = 50;
-        slider->setValue(50);
-    }
-    ApplyAdjustments();
-}
+void CquabrelDlg::OnBnClickedBrightness() { ResetProcSetting(m_brightness, VideoProcAmp::kBrightness, 1017, -100, 0); }
+void CquabrelDlg::OnBnClickedContrast() { ResetProcSetting(m_contrast, VideoProcAmp::kContrast, 1018, -100, 0); }
+void CquabrelDlg::OnBnClickedSaturation() { ResetProcSetting(m_saturation, VideoProcAmp::kSaturation, 1019, 0, 50); }
 
 void CquabrelDlg::OnBnClickedRed() {
     Item<CMySliderControl>(1020)->setValue(0);

@@ -156,6 +156,9 @@ public Q_SLOTS:
 
 private:
     void CreateControls();
+    void ReleaseProcSetting(VideoProcSetting& setting, long property, int sliderId);
+    void ResetProcSetting(VideoProcSetting& setting, long property, int sliderId, int32_t softwareMinimum,
+                          int32_t softwareDefault);
     void SetFixedControlLooks();
     // The common part of both skin kinds: background and its style, slider
     // colours, the outline cut at `transparent`, size and centred position.
