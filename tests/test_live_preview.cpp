@@ -208,6 +208,15 @@ TEST_F(LivePreview, FrameRateRestartsTheStreamWithTheNewIntervalAndNoNewHeader) 
     EXPECT_EQ(format.avgTimePerFrame, 1000000);
     EXPECT_EQ(format.width, 320);
     NextFrame();
+    // The restarted camera runs at the new rate.
+    GstPad* pad = gst_element_get_static_pad(m_window->Graph()->Source(), "src");
+    GstCaps* caps = gst_pad_get_current_caps(pad);
+    ASSERT_NE(caps, nullptr);
+    gint num = 0, den = 0;
+    EXPECT_TRUE(gst_structure_get_fraction(gst_caps_get_structure(caps, 0), "framerate", &num, &den));
+    EXPECT_EQ(num * 1.0 / den, 10.0);
+    gst_caps_unref(caps);
+    gst_object_unref(pad);
     EXPECT_EQ(m_v4l2.Snapshot("/fake/quabrel").formats.size(), 1u);
     EXPECT_EQ(FrameTimeOfEntry(0), 333333);
     EXPECT_EQ(FrameTimeOfEntry(3), 666666);

@@ -63,7 +63,8 @@ test)
     -DQUABREL_CORE_ONLY=ON -DQUABREL_BUILD_TESTS=OFF -DQUABREL_BUILD_FUZZ=ON
   for f in fuzz_skin_files fuzz_png_image; do
     rm -rf "build/fuzz/corpus-$f" && mkdir -p "build/fuzz/corpus-$f"
-    "build/fuzz/tests/fuzz/$f" -max_total_time=20 -print_final_stats=0 "build/fuzz/corpus-$f" \
+    "build/fuzz/tests/fuzz/$f" -max_total_time=20 -print_final_stats=0 -artifact_prefix="build/fuzz/$f-" \
+      "build/fuzz/corpus-$f" \
       "tests/fuzz/seeds/$f" 2>&1 | tail -n 1
   done
 
