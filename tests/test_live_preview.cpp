@@ -222,6 +222,27 @@ TEST_F(LivePreview, FrameRateRestartsTheStreamWithTheNewIntervalAndNoNewHeader) 
     EXPECT_EQ(FrameTimeOfEntry(3), 666666);
 }
 
+TEST_F(LivePreview, ACameraFailingMidStreamReachesTheWindowAsAnEventAndNothingElse) {
+    MessageRecorder messages;
+    Choose("Fake Camera Plain");
+    NextFrame();
+    // What a camera unplugged mid-stream posts.
+    GstElement* source = m_window->Graph()->Source();
+    GError* error = g_error_new_literal(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_READ, "Device went away");
+    gst_element_post_message(source, gst_message_new_error(GST_OBJECT(source), error, "unplugged"));
+    g_error_free(error);
+    // The window takes the event on its own thread and drains the queue.
+    const int before = m_window->GraphEventsTaken();
+    EXPECT_TRUE(WaitUntil([&] { return m_window->GraphEventsTaken() > before; }));
+    long code = 0;
+    EXPECT_TRUE(FAILED(m_window->Graph()->GetEvent(&code, nullptr, nullptr))) << "none left";
+    EXPECT_TRUE(m_window->GraphBuilt()) << "the graph stays until the user picks again";
+    EXPECT_TRUE(messages.Texts().isEmpty());
+    Choose("Fake Camera Full");  // and the next choice works
+    EXPECT_TRUE(m_window->DeviceActive());
+    NextFrame();
+}
+
 TEST_F(LivePreview, EndingTheWindowLeavesNoFrameInFlightAndNothingOpen) {
     Choose("Fake Camera Full");
     NextFrame();

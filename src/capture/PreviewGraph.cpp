@@ -223,8 +223,7 @@ void CquabrelDlg::OnGraphNotify() {
     // played file is the playback's business.
     if (!m_pGraph) return;
     long code = 0, p1 = 0, p2 = 0;
-    while (SUCCEEDED(m_pGraph->GetEvent(&code, &p1, &p2))) {
-    }
+    while (SUCCEEDED(m_pGraph->GetEvent(&code, &p1, &p2))) ++m_graphEventsTaken;
 }
 
 }  // namespace quabrel

@@ -117,6 +117,7 @@ public:
     bool GraphBuilt() const { return m_bGraphBuilt; }
     bool DeviceActive() const { return m_bDeviceActive; }
     bool HasVideoProcAmp() const { return m_pVideoProcAmp != nullptr; }
+    int GraphEventsTaken() const { return m_graphEventsTaken; }
     const VideoProcSetting& Brightness() const { return m_brightness; }
     const VideoProcSetting& Contrast() const { return m_contrast; }
     const VideoProcSetting& Saturation() const { return m_saturation; }
@@ -196,6 +197,7 @@ private:
     FilterGraph* m_pStreamConfig = nullptr;
     std::unique_ptr<VideoProcAmp> m_pVideoProcAmp;
     std::unique_ptr<KsObject> m_pCompanionKs;
+    int m_graphEventsTaken = 0;
 
     // Picture settings: software ranges until a source says otherwise.
     VideoProcSetting m_brightness{0, 0, 1, -100, 100, false};
