@@ -8,7 +8,13 @@
 #include "skin/SkinImage.h"
 #include "skin/WindowShape.h"
 
+#include "platform/MessageBox.h"
+
 #include <QApplication>
+
+#include <gst/gst.h>
+
+#include <cstdio>
 
 #include <benchmark/benchmark.h>
 
@@ -50,6 +56,11 @@ BENCHMARK(BM_ApplySkin)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    gst_init(nullptr, nullptr);  // the window lists the devices it finds
+    // Nothing here may wait for a click.
+    quabrel::SetMessagePresenter([](QWidget*, const QString& text, const QString&) {
+        std::fprintf(stderr, "bench_skin: %s\n", qPrintable(text));
+    });
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     return 0;

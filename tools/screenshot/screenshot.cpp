@@ -15,6 +15,8 @@
 #include <QPixmap>
 #include <QScreen>
 
+#include <gst/gst.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -65,6 +67,7 @@ int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "skins") == 0) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QApplication app(argc, argv);
+        gst_init(nullptr, nullptr);  // the window lists the devices it finds
         std::string exeDir = argv[2];
         if (exeDir.back() != '/') exeDir += '/';
         return Skins(exeDir, argv[3]);
