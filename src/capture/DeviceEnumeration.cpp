@@ -66,9 +66,9 @@ HRESULT CquabrelDlg::FindDeviceFilter(DeviceFilterPtr* filter, const std::string
     DeviceFilterPtr found;
     HRESULT last = S_OK;
     for (const DeviceMoniker& moniker : devices) {
-        const std::string display = moniker.DisplayName();
+        std::string display = moniker.DisplayName();
         if (display.empty() || display != wanted) continue;
-        found = moniker.Bind();
+        found = moniker.Bind(std::move(display));
         last = found ? S_OK : E_FAIL;
         if (!found) ShowMessageBox(this, QStringLiteral("Error"));
     }

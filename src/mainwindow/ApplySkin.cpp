@@ -82,14 +82,13 @@ void CquabrelDlg::SetFixedControlLooks() {
 }
 
 void CquabrelDlg::TakeBackground(QImage background, QRgb transparent) {
-    m_hSkinBitmap = background;
     SetBackgroundBitmap(std::move(background));
     SetBackgroundStyle(kResizeToBitmap);
     SetFixedControlLooks();
-    m_windowShape = WindowShapeFromBackground(m_hSkinBitmap, transparent);
+    m_windowShape = WindowShapeFromBackground(Background(), transparent);
     SetWidgetShape(*this, m_windowShape);
     const QRect screen = (this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen())->geometry();
-    const int w = m_hSkinBitmap.width(), h = m_hSkinBitmap.height();
+    const int w = Background().width(), h = Background().height();
     setGeometry(screen.x() + screen.width() / 2 - w / 2, screen.y() + screen.height() / 2 - h / 2, w, h);
     raise();
     activateWindow();

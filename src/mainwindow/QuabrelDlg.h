@@ -169,7 +169,6 @@ private:
     const std::string m_strExeDir;
     const Options m_options;
 
-    QImage m_hSkinBitmap;  // the background just loaded; the base class draws it
     CColorProcessor m_colorProcessor;
     int m_bDragWindow = 0;
     int m_bSoundOn = 0;

@@ -14,10 +14,6 @@ bool CDialogSK::OnInitDialog() { return true; }
 
 bool CDialogSK::SetBackgroundBitmap(QImage bitmap) {
     m_hBackground = std::move(bitmap);
-    if (!m_hBackground.isNull()) {
-        m_nBackgroundWidth = m_hBackground.width();
-        m_nBackgroundHeight = m_hBackground.height();
-    }
     update();
     return true;
 }
@@ -25,7 +21,7 @@ bool CDialogSK::SetBackgroundBitmap(QImage bitmap) {
 void CDialogSK::SetBackgroundStyle(int style) {
     m_nBackgroundStyle = style;
     if (style == kResizeToBitmap && !m_hBackground.isNull()) {
-        resize(m_nBackgroundWidth, m_nBackgroundHeight);
+        resize(m_hBackground.size());
         raise();
         activateWindow();
     }

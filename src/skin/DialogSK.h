@@ -25,8 +25,6 @@ public:
     void SetBackgroundStyle(int style);
 
     const QImage& Background() const { return m_hBackground; }
-    int BackgroundStyle() const { return m_nBackgroundStyle; }
-    bool MoveOnClick() const { return m_bMoveOnClick != 0; }
     // True while the window follows the mouse by hand because the window
     // system declined to move it.
     bool IsMovingByHand() const { return m_manualMove; }
@@ -51,8 +49,6 @@ protected:
 private:
     int m_bMoveOnClick = 1;
     QImage m_hBackground;
-    int m_nBackgroundWidth = 0;
-    int m_nBackgroundHeight = 0;
     int m_nBackgroundStyle = 0;
 
     bool m_moveBegun = false;

@@ -15,12 +15,12 @@ std::string StringProperty(GstDevice* device, const char* key) {
 
 }  // namespace
 
-DeviceFilterPtr DeviceMoniker::Bind() const {
+DeviceFilterPtr DeviceMoniker::Bind(std::string displayName) const {
     GstElement* element = gst_device_create_element(device.get(), nullptr);
     if (element == nullptr) return nullptr;
     // Elements start floating: own it here, a graph takes its own reference.
     gst_object_ref_sink(element);
-    return std::make_shared<DeviceFilter>(GstPtr<GstElement>::Adopt(element), DisplayName(), DevicePath());
+    return std::make_shared<DeviceFilter>(GstPtr<GstElement>::Adopt(element), std::move(displayName), DevicePath());
 }
 
 std::string DeviceMoniker::DisplayName() const {

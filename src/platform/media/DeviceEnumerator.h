@@ -39,8 +39,9 @@ struct DeviceMoniker {
     // name and is skipped.
     std::string DisplayName() const;
     std::string DevicePath() const;
-    // Binds the device: a new source element for it, or null.
-    DeviceFilterPtr Bind() const;
+    // Binds the device, found under `displayName`: a new source element for
+    // it, or null.
+    DeviceFilterPtr Bind(std::string displayName) const;
 };
 
 // Lists the devices of a category in the provider's order. S_OK with

@@ -185,7 +185,7 @@ HRESULT FilterGraph::AddGrabber() {
     // Frames are edited where they are: on the grabber's output pad, before
     // anything downstream holds them, so the buffer is writable without a copy.
     GstPtr<GstPad> pad = GstPtr<GstPad>::Adopt(gst_element_get_static_pad(m_grabberCaps.get(), "src"));
-    m_probe = gst_pad_add_probe(pad.get(), GST_PAD_PROBE_TYPE_BUFFER, &FilterGraph::OnBuffer, this, nullptr);
+    gst_pad_add_probe(pad.get(), GST_PAD_PROBE_TYPE_BUFFER, &FilterGraph::OnBuffer, this, nullptr);
     m_grabberAdded = true;
     return S_OK;
 }

@@ -137,7 +137,6 @@ private:
     bool m_grabberAdded = false;
     bool m_rendered = false;
     VideoFormat m_format{320, 240, 0};
-    gulong m_probe = 0;
 
     std::mutex m_callbackMutex;  // held by the streaming thread per frame
     FrameCallback m_callback;
