@@ -8,13 +8,16 @@
 #include "imaging/SampleGrabberCB.h"
 #include "mainwindow/DialogTemplate.h"
 #include "mainwindow/QuabrelDlg.h"
+#include "platform/media/GstPtr.h"
 #include "support/FakeDevices.h"
 #include "support/FakeV4l2.h"
 #include "support/WidgetTestUtil.h"
 
+#include <QDir>
 #include <QKeyEvent>
 
 #include <algorithm>
+#include <set>
 
 #include <gst/gst.h>
 #include <gtest/gtest.h>
@@ -197,47 +200,142 @@ TEST_F(LivePreview, ABusyCameraSaysSoAndLeavesNoGraph) {
     EXPECT_TRUE(m_window->ShowsPlaceholder());
 }
 
-TEST_F(LivePreview, FrameRateRestartsTheStreamWithTheNewIntervalAndNoNewHeader) {
-    Choose("Fake Camera Plain");
-    NextFrame();
-    auto* rate = m_window->Item<CBitComboBox>(1016);
-    rate->setCurrentIndex(2);
-    Q_EMIT rate->activated(2);
-    VideoFormat format;
-    ASSERT_EQ(m_window->Graph()->GetFormat(&format), S_OK);
-    EXPECT_EQ(format.avgTimePerFrame, 1000000);
-    EXPECT_EQ(format.width, 320);
-    NextFrame();
-    // The restarted camera runs at the new rate.
-    GstPad* pad = gst_element_get_static_pad(m_window->Graph()->Source(), "src");
-    GstCaps* caps = gst_pad_get_current_caps(pad);
-    ASSERT_NE(caps, nullptr);
-    gint num = 0, den = 0;
-    EXPECT_TRUE(gst_structure_get_fraction(gst_caps_get_structure(caps, 0), "framerate", &num, &den));
-    EXPECT_EQ(num * 1.0 / den, 10.0);
-    gst_caps_unref(caps);
-    gst_object_unref(pad);
-    EXPECT_EQ(m_v4l2.Snapshot("/fake/quabrel").formats.size(), 1u);
+// The rate the camera negotiated, in frames per second (0 before it has).
+double NegotiatedRate(FilterGraph& graph) {
+    const auto caps = GstPtr<GstCaps>::Adopt(gst_pad_get_current_caps(StaticPad(graph.Source(), "src").get()));
+    gint num = 0, den = 1;
+    if (!caps || !gst_structure_get_fraction(gst_caps_get_structure(caps.get(), 0), "framerate", &num, &den)) return 0;
+    return static_cast<double>(num) / den;
+}
+
+TEST_F(LivePreview, EveryFrameRateEntryRunsOnEveryCameraOrIsRefusedAndTheStreamGoesOn) {
+    // The box's rates, entry by entry; each fake camera offers a fixed list.
+    const int entryRate[] = {30, 5, 10, 15, 20, 25};
+    for (const testing::FakeDevice& camera : testing::StandardFakeDevices()) {
+        if (camera.kind != testing::FakeDevice::kCamera || camera.displayName == "Quabrel") continue;
+        SCOPED_TRACE(camera.displayName);
+        Choose(camera.displayName.c_str());
+        ASSERT_TRUE(m_window->DeviceActive());
+        NextFrame(2);
+        auto* box = m_window->Item<CBitComboBox>(1016);
+        double running = NegotiatedRate(*m_window->Graph());
+        for (int entry : {3, 0, 1, 2, 4, 5, 0}) {
+            SCOPED_TRACE(entry);
+            MessageRecorder messages;
+            box->setCurrentIndex(entry);
+            Q_EMIT box->activated(entry);
+            const bool offered = std::count(camera.rates.begin(), camera.rates.end(), entryRate[entry]) > 0;
+            EXPECT_EQ(messages.Texts(), offered ? QStringList{} : QStringList{"Cannot set new frame rate"});
+            NextFrame(2);  // the picture never freezes
+            if (offered) running = entryRate[entry];
+            EXPECT_EQ(NegotiatedRate(*m_window->Graph()), running) << "refused: the rate it had";
+            VideoFormat format;
+            ASSERT_EQ(m_window->Graph()->GetFormat(&format), S_OK);
+            if (offered) {
+                EXPECT_EQ(format.avgTimePerFrame, FrameTimeOfEntry(entry));
+            }
+        }
+        EXPECT_EQ(m_v4l2.Snapshot("/fake/quabrel").formats.size(), 1u) << "a rate change sends no new header";
+        m_v4l2.ClearRecords();
+    }
     EXPECT_EQ(FrameTimeOfEntry(0), 333333);
     EXPECT_EQ(FrameTimeOfEntry(3), 666666);
 }
 
+TEST_F(LivePreview, ACameraWithoutTheUsualSizeRunsAtOneItHasAndEverythingFollowsIt) {
+    MessageRecorder messages;
+    Choose("Fake Camera VGA");  // 640x480 only
+    ASSERT_TRUE(m_window->DeviceActive());
+    const std::vector<uint8_t> frame = NextFrame();
+    constexpr std::size_t kVgaBytes = 640 * 480 * 3;
+    EXPECT_EQ(frame.size(), kVgaBytes);
+    const auto companion = m_v4l2.Snapshot("/fake/quabrel");
+    ASSERT_EQ(companion.formats.size(), 1u);
+    EXPECT_EQ(companion.formats[0].fmt.pix.width, 640u);
+    EXPECT_EQ(companion.formats[0].fmt.pix.height, 480u);
+    EXPECT_EQ(companion.formats[0].fmt.pix.bytesperline, 640u * 3);
+    EXPECT_EQ(companion.formats[0].fmt.pix.sizeimage, kVgaBytes);
+    EXPECT_EQ(g_sampleGrabberCB.Width(), 640);
+    EXPECT_EQ(g_sampleGrabberCB.Height(), 480);
+    VideoWindow* video = m_window->Graph()->Window();
+    ASSERT_TRUE(WaitUntil([&] { return video->FramesShown() > 0; }));
+    EXPECT_EQ(video->CurrentFrame().size(), QSize(640, 480));
+    EXPECT_EQ(video->geometry(), m_window->VideoRect()) << "shown in the same picture area";
+
+    // Its rates work at its own size too.
+    auto* box = m_window->Item<CBitComboBox>(1016);
+    box->setCurrentIndex(3);
+    Q_EMIT box->activated(3);
+    NextFrame();
+    EXPECT_EQ(NegotiatedRate(*m_window->Graph()), 15.0);
+    EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join("|").toStdString();
+}
+
+// Counts the elements of graphs that are still alive, through weak
+// references that GObject drops as each one is finalised.
+class ElementCensus {
+public:
+    ~ElementCensus() {
+        for (GObject* object : m_alive) g_object_weak_unref(object, &ElementCensus::Gone, this);
+    }
+    void Watch(GstElement* pipeline) {
+        GstIterator* it = gst_bin_iterate_recurse(GST_BIN(pipeline));
+        GValue item = G_VALUE_INIT;
+        while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+            auto* object = G_OBJECT(g_value_get_object(&item));
+            if (m_alive.insert(object).second) g_object_weak_ref(object, &ElementCensus::Gone, this);
+            g_value_reset(&item);
+        }
+        g_value_unset(&item);
+        gst_iterator_free(it);
+        if (m_alive.insert(G_OBJECT(pipeline)).second) g_object_weak_ref(G_OBJECT(pipeline), &ElementCensus::Gone, this);
+    }
+    std::size_t Alive() const { return m_alive.size(); }
+
+private:
+    static void Gone(gpointer self, GObject* object) { static_cast<ElementCensus*>(self)->m_alive.erase(object); }
+    std::set<GObject*> m_alive;
+};
+
+std::size_t OpenDescriptors() { return QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size(); }
+
+TEST_F(LivePreview, SwitchingCamerasFiftyTimesLeavesNoElementAndNoDescriptorBehind) {
+    Choose("Fake Camera Plain");
+    NextFrame(1);
+    m_window->TeardownGraph();
+    const std::size_t descriptors = OpenDescriptors();
+    ElementCensus census;
+    const char* cameras[] = {"Fake Camera Full", "Fake Camera Plain", "Fake Camera VGA", "Fake Camera Busy"};
+    for (int i = 0; i < 50; ++i) {
+        MessageRecorder messages;  // the busy one says so, every time
+        Choose(cameras[i % 4]);
+        if (FilterGraph* graph = m_window->Graph()) census.Watch(graph->Pipeline());
+    }
+    ASSERT_GT(census.Alive(), 0u) << "the census sees the graphs";
+    m_window->TeardownGraph();
+    EXPECT_EQ(census.Alive(), 0u) << "elements of earlier graphs still alive";
+    EXPECT_LE(OpenDescriptors(), descriptors);
+}
+
 TEST_F(LivePreview, ACameraFailingMidStreamReachesTheWindowAsAnEventAndNothingElse) {
     MessageRecorder messages;
-    Choose("Fake Camera Plain");
-    NextFrame();
-    // What a camera unplugged mid-stream posts.
-    GstElement* source = m_window->Graph()->Source();
-    GError* error = g_error_new_literal(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_READ, "Device went away");
-    gst_element_post_message(source, gst_message_new_error(GST_OBJECT(source), error, "unplugged"));
-    g_error_free(error);
-    // The window takes the event on its own thread and drains the queue.
+    auto devices = testing::StandardFakeDevices();
+    testing::FakeDevice flaky{"Fake Camera Flaky", "", "/fake/plain", testing::FakeDevice::kCamera, 19};
+    flaky.failAfterFrames = 5;  // then a read error, as a camera pulled out gives
+    devices.push_back(flaky);
+    testing::OfferFakeDevices(devices);
+    m_window->InitAudioEnumerator(DeviceCategory::kVideoInput, 1001);
     const int before = m_window->GraphEventsTaken();
+    Choose("Fake Camera Flaky");
+    testing::OfferFakeDevices(testing::StandardFakeDevices());
+    ASSERT_TRUE(m_window->DeviceActive());
+    // The window takes the event on its own thread and drains the queue.
     EXPECT_TRUE(WaitUntil([&] { return m_window->GraphEventsTaken() > before; }));
     long code = 0;
     EXPECT_TRUE(FAILED(m_window->Graph()->GetEvent(&code, nullptr, nullptr))) << "none left";
     EXPECT_TRUE(m_window->GraphBuilt()) << "the graph stays until the user picks again";
     EXPECT_TRUE(messages.Texts().isEmpty());
+    m_window->InitAudioEnumerator(DeviceCategory::kVideoInput, 1001);
     Choose("Fake Camera Full");  // and the next choice works
     EXPECT_TRUE(m_window->DeviceActive());
     NextFrame();

@@ -1,8 +1,10 @@
 #include "support/FakeDevices.h"
 
-#include <gst/gst.h>
+#include "platform/media/GstPtr.h"
 
+#include <atomic>
 #include <mutex>
+#include <string>
 
 namespace quabrel::testing {
 
@@ -15,8 +17,7 @@ std::vector<FakeDevice> g_devices;
 
 struct FakeGstDevice {
     GstDevice parent;
-    FakeDevice::Kind kind;
-    int pattern;
+    FakeDevice* spec;  // owned: the device outlives any change of the offer
 };
 struct FakeGstDeviceClass {
     GstDeviceClass parent;
@@ -24,9 +25,46 @@ struct FakeGstDeviceClass {
 
 GType FakeGstDeviceType();
 
+// Counts frames and, past the limit, fails as a camera pulled out does: an
+// error on the bus and no frame after it.
+struct FailureCounter {
+    GstElement* camera;  // not owned: the probe dies with the camera's pad
+    int limit;
+    std::atomic<int> frames{0};
+};
+
+GstPadProbeReturn CountTowardsFailure(GstPad*, GstPadProbeInfo*, gpointer data) {
+    auto* counter = static_cast<FailureCounter*>(data);
+    const int frame = ++counter->frames;
+    if (frame < counter->limit) return GST_PAD_PROBE_OK;
+    if (frame == counter->limit) GST_ELEMENT_ERROR(counter->camera, RESOURCE, READ, ("Device went away"), (nullptr));
+    return GST_PAD_PROBE_DROP;
+}
+
+// A camera: a live test pattern that negotiates only what the camera offers.
+GstElement* MakeCamera(const FakeDevice& spec, const gchar* name) {
+    GstElement* camera = gst_bin_new(name);
+    GstElement* pattern = gst_element_factory_make("videotestsrc", nullptr);
+    GstElement* offer = gst_element_factory_make("capsfilter", nullptr);
+    if (camera == nullptr || pattern == nullptr || offer == nullptr) return nullptr;
+    g_object_set(pattern, "is-live", TRUE, "pattern", spec.pattern, nullptr);
+    const auto caps = GstPtr<GstCaps>::Adopt(OfferedCaps(spec));
+    g_object_set(offer, "caps", caps.get(), nullptr);
+    gst_bin_add_many(GST_BIN(camera), pattern, offer, nullptr);  // the bin takes the floating references
+    gst_element_link(pattern, offer);
+    const GstPtr<GstPad> out = StaticPad(offer, "src");
+    gst_element_add_pad(camera, gst_ghost_pad_new("src", out.get()));
+    if (spec.failAfterFrames > 0) {
+        auto* counter = new FailureCounter{camera, spec.failAfterFrames};
+        gst_pad_add_probe(out.get(), GST_PAD_PROBE_TYPE_BUFFER, CountTowardsFailure, counter,
+                          [](gpointer data) { delete static_cast<FailureCounter*>(data); });
+    }
+    return camera;
+}
+
 GstElement* CreateElement(GstDevice* device, const gchar* name) {
-    const auto* fake = reinterpret_cast<FakeGstDevice*>(device);
-    switch (fake->kind) {
+    const FakeDevice& spec = *reinterpret_cast<FakeGstDevice*>(device)->spec;
+    switch (spec.kind) {
     case FakeDevice::kBusyCamera:
         return gst_element_factory_make("quabrelbusysrc", name);
     case FakeDevice::kMicrophone: {
@@ -37,12 +75,21 @@ GstElement* CreateElement(GstDevice* device, const gchar* name) {
     case FakeDevice::kCamera:
         break;
     }
-    GstElement* source = gst_element_factory_make("videotestsrc", name);
-    if (source != nullptr) g_object_set(source, "is-live", TRUE, "pattern", fake->pattern, nullptr);
-    return source;
+    return MakeCamera(spec, name);
 }
 
-void FakeGstDeviceClassInit(gpointer klass, gpointer) { GST_DEVICE_CLASS(klass)->create_element = CreateElement; }
+GObjectClass* g_deviceParentClass = nullptr;
+
+void FakeGstDeviceFinalize(GObject* object) {
+    delete reinterpret_cast<FakeGstDevice*>(object)->spec;
+    g_deviceParentClass->finalize(object);
+}
+
+void FakeGstDeviceClassInit(gpointer klass, gpointer) {
+    g_deviceParentClass = G_OBJECT_CLASS(g_type_class_peek_parent(klass));
+    G_OBJECT_CLASS(klass)->finalize = FakeGstDeviceFinalize;
+    GST_DEVICE_CLASS(klass)->create_element = CreateElement;
+}
 
 GType FakeGstDeviceType() {
     static const GType type = g_type_register_static_simple(
@@ -53,18 +100,17 @@ GType FakeGstDeviceType() {
 
 GstDevice* MakeDevice(const FakeDevice& spec) {
     const bool audio = spec.kind == FakeDevice::kMicrophone;
-    GstCaps* caps = gst_caps_new_empty_simple(audio ? "audio/x-raw" : "video/x-raw");
-    GstStructure* properties = gst_structure_new("properties", "device.path", G_TYPE_STRING, spec.path.c_str(), nullptr);
+    const auto caps = GstPtr<GstCaps>::Adopt(audio || spec.kind == FakeDevice::kBusyCamera
+                                                 ? gst_caps_new_empty_simple(audio ? "audio/x-raw" : "video/x-raw")
+                                                 : OfferedCaps(spec));
+    const GstStructurePtr properties(
+        gst_structure_new("properties", "device.path", G_TYPE_STRING, spec.path.c_str(), nullptr));
     if (!spec.description.empty())
-        gst_structure_set(properties, "device.description", G_TYPE_STRING, spec.description.c_str(), nullptr);
+        gst_structure_set(properties.get(), "device.description", G_TYPE_STRING, spec.description.c_str(), nullptr);
     auto* device = static_cast<GstDevice*>(g_object_new(FakeGstDeviceType(), "display-name", spec.displayName.c_str(),
                                                         "device-class", audio ? "Audio/Source" : "Video/Source", "caps",
-                                                        caps, "properties", properties, nullptr));
-    gst_caps_unref(caps);
-    gst_structure_free(properties);
-    auto* fake = reinterpret_cast<FakeGstDevice*>(device);
-    fake->kind = spec.kind;
-    fake->pattern = spec.pattern;
+                                                        caps.get(), "properties", properties.get(), nullptr));
+    reinterpret_cast<FakeGstDevice*>(device)->spec = new FakeDevice(spec);
     return device;
 }
 
@@ -139,34 +185,58 @@ GType BusySourceType() {
     return type;
 }
 
-gboolean PluginInit(GstPlugin* plugin) {
+}  // namespace
+
+GstCaps* OfferedCaps(const FakeDevice& camera) {
+    std::string rates;
+    for (int rate : camera.rates) rates += (rates.empty() ? "" : ",") + std::to_string(rate) + "/1";
+    std::string text;
+    for (const auto& [width, height] : camera.sizes)
+        text += "video/x-raw,format=YUY2,width=" + std::to_string(width) + ",height=" + std::to_string(height) +
+                ",framerate={" + rates + "};";
+    return gst_caps_from_string(text.c_str());
+}
+
+gboolean RegisterFakeDeviceFeatures(GstPlugin* plugin) {
     return gst_device_provider_register(plugin, "quabrelfakeprovider", GST_RANK_PRIMARY, FakeProviderType()) &&
            gst_element_register(plugin, "quabrelbusysrc", GST_RANK_NONE, BusySourceType());
 }
 
-}  // namespace
-
 constexpr int kStillBars = 19;  // videotestsrc "smpte100"
 
 std::vector<FakeDevice> StandardFakeDevices() {
+    // Colour bars without the noise patch: every frame is the same.
+    FakeDevice full{"Fake Camera Full", "", "/fake/full", FakeDevice::kCamera, kStillBars};
+    full.sizes = {{320, 240}, {640, 480}};
+    FakeDevice bright{"Fake Camera Bright", "", "/fake/bright", FakeDevice::kCamera, kStillBars};
+    bright.rates = {30, 15, 10, 5};
+    FakeDevice plain{"Fake Camera Plain", "", "/fake/plain", FakeDevice::kCamera, kStillBars};
+    plain.sizes = {{160, 120}, {320, 240}};
+    plain.rates = {30, 25, 20, 15, 10, 5};
+    FakeDevice vga{"Fake Camera VGA", "", "/fake/vga", FakeDevice::kCamera, kStillBars};
+    vga.sizes = {{640, 480}};
     return {
-        // Colour bars without the noise patch: every frame is the same.
-        {"Fake Camera Full", "", "/fake/full", FakeDevice::kCamera, kStillBars},
-        {"Fake Camera Bright", "", "/fake/bright", FakeDevice::kCamera, kStillBars},
-        {"Fake Camera Plain", "", "/fake/plain", FakeDevice::kCamera, kStillBars},
+        full,
+        bright,
+        plain,
+        vga,
         {"Fake Camera Busy", "", "/fake/busy", FakeDevice::kBusyCamera, 0},
         {"Quabrel", "", "/fake/quabrel", FakeDevice::kCamera, kStillBars},
         {"Fake Microphone", "", "/fake/mic", FakeDevice::kMicrophone, 0},
     };
 }
 
-void OfferFakeDevices(std::vector<FakeDevice> devices) {
-    static const bool registered =
-        gst_plugin_register_static(GST_VERSION_MAJOR, GST_VERSION_MINOR, "quabrelfake", "Test capture devices", PluginInit,
-                                   "1.0", "LGPL", "quabrel", "quabrel", "https://example.invalid");
-    (void)registered;
+void SetFakeDevices(std::vector<FakeDevice> devices) {
     std::lock_guard lock(g_mutex);
     g_devices = std::move(devices);
+}
+
+void OfferFakeDevices(std::vector<FakeDevice> devices) {
+    static const bool registered = gst_plugin_register_static(
+        GST_VERSION_MAJOR, GST_VERSION_MINOR, "quabrelfake", "Test capture devices", RegisterFakeDeviceFeatures, "1.0",
+        "LGPL", "quabrel", "quabrel", "https://example.invalid");
+    (void)registered;
+    SetFakeDevices(std::move(devices));
 }
 
 }  // namespace quabrel::testing

@@ -28,6 +28,11 @@ void FakeV4l2::SetControlValue(const std::string& path, uint32_t id, int32_t val
     m_nodes[path].controls[id].value = value;
 }
 
+void FakeV4l2::ClearRecords() {
+    std::lock_guard lock(m_mutex);
+    for (auto& [path, node] : m_nodes) node = Node{node.controls, {}, {}, {}, {}};
+}
+
 int FakeV4l2::OpenCount() const {
     std::lock_guard lock(m_mutex);
     return static_cast<int>(m_open.size());

@@ -35,6 +35,8 @@ public:
     // A copy of what a node has seen so far.
     Node Snapshot(const std::string& path) const;
     void SetControlValue(const std::string& path, uint32_t id, int32_t value);
+    // Forgets what the nodes have seen; their controls stay.
+    void ClearRecords();
     int OpenCount() const;
 
     int Open(const std::string& path, int flags) override;

@@ -5,12 +5,10 @@ namespace quabrel {
 namespace {
 
 std::string StringProperty(GstDevice* device, const char* key) {
-    GstStructure* properties = gst_device_get_properties(device);
-    if (properties == nullptr) return {};
-    const gchar* value = gst_structure_get_string(properties, key);
-    std::string result = value != nullptr ? value : "";
-    gst_structure_free(properties);
-    return result;
+    const GstStructurePtr properties(gst_device_get_properties(device));
+    if (!properties) return {};
+    const gchar* value = gst_structure_get_string(properties.get(), key);
+    return value != nullptr ? value : "";
 }
 
 }  // namespace
@@ -19,19 +17,15 @@ DeviceFilterPtr DeviceMoniker::Bind(std::string displayName) const {
     GstElement* element = gst_device_create_element(device.get(), nullptr);
     if (element == nullptr) return nullptr;
     // Elements start floating: own it here, a graph takes its own reference.
-    gst_object_ref_sink(element);
-    return std::make_shared<DeviceFilter>(GstPtr<GstElement>::Adopt(element), std::move(displayName), DevicePath());
+    auto owned = GstPtr<GstElement>::Adopt(GST_ELEMENT(gst_object_ref_sink(element)));
+    return std::make_shared<DeviceFilter>(std::move(owned), std::move(displayName), DevicePath());
 }
 
 std::string DeviceMoniker::DisplayName() const {
     std::string name = StringProperty(device.get(), "device.description");
     if (!name.empty()) return name;
-    gchar* display = gst_device_get_display_name(device.get());
-    if (display != nullptr) {
-        name = display;
-        g_free(display);
-    }
-    return name;
+    const GCharPtr display(gst_device_get_display_name(device.get()));
+    return display ? std::string(display.get()) : name;
 }
 
 std::string DeviceMoniker::DevicePath() const {

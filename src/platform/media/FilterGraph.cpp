@@ -18,17 +18,13 @@ VideoWindow::VideoWindow(QWidget* parent) : QWidget(parent) {
     setPalette(p);
 }
 
-VideoWindow::~VideoWindow() {
-    std::lock_guard lock(m_mutex);
-    if (m_pending != nullptr) gst_sample_unref(m_pending);
-    if (m_current != nullptr) gst_sample_unref(m_current);
-}
+VideoWindow::~VideoWindow() = default;
 
 void VideoWindow::Present(GstSample* sample) {
+    GstPtr<GstSample> dropped;  // a frame never shown: released outside the lock
     {
         std::lock_guard lock(m_mutex);
-        if (m_pending != nullptr) gst_sample_unref(m_pending);  // never shown: dropped
-        m_pending = gst_sample_ref(sample);
+        dropped = std::exchange(m_pending, GstPtr<GstSample>::Ref(sample));
     }
     ++m_presented;
     // One repaint request in flight at most; it takes whatever is newest.
@@ -51,61 +47,50 @@ QImage ImageOf(GstSample* sample, GstMapInfo& map) {
 }  // namespace
 
 QImage VideoWindow::CurrentFrame() const {
-    std::lock_guard lock(m_mutex);
-    if (m_current == nullptr) return QImage();
+    GstPtr<GstSample> sample;
+    {
+        std::lock_guard lock(m_mutex);
+        sample = m_current;
+    }
+    if (!sample) return QImage();
     GstMapInfo map;
-    QImage view = ImageOf(m_current, map);
+    const QImage view = ImageOf(sample.get(), map);
     if (view.isNull()) return view;
     QImage copy = view.copy();
-    gst_buffer_unmap(gst_sample_get_buffer(m_current), &map);
+    gst_buffer_unmap(gst_sample_get_buffer(sample.get()), &map);
     return copy;
 }
 
 void VideoWindow::paintEvent(QPaintEvent*) {
     m_updateQueued = false;
-    GstSample* sample = nullptr;
+    GstPtr<GstSample> sample;
+    GstPtr<GstSample> replaced;
     {
         std::lock_guard lock(m_mutex);
-        if (m_pending != nullptr) {
-            if (m_current != nullptr) gst_sample_unref(m_current);
-            m_current = m_pending;
-            m_pending = nullptr;
+        if (m_pending) {
+            replaced = std::exchange(m_current, std::move(m_pending));
+            m_pending.reset();
             ++m_shown;
         }
-        if (m_current != nullptr) sample = gst_sample_ref(m_current);
+        sample = m_current;
     }
-    if (sample != nullptr && m_shownObserver) m_shownObserver(GST_BUFFER_PTS(gst_sample_get_buffer(sample)));
+    if (sample && m_shownObserver) m_shownObserver(GST_BUFFER_PTS(gst_sample_get_buffer(sample.get())));
     QPainter painter(this);
-    if (sample == nullptr) {
+    GstMapInfo map;
+    const QImage frame = sample ? ImageOf(sample.get(), map) : QImage();
+    if (frame.isNull()) {
         painter.fillRect(rect(), Qt::black);
         return;
     }
-    GstMapInfo map;
-    const QImage frame = ImageOf(sample, map);
-    if (frame.isNull()) {
-        painter.fillRect(rect(), Qt::black);
-    } else {
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(rect(), frame);
-        gst_buffer_unmap(gst_sample_get_buffer(sample), &map);
-    }
-    gst_sample_unref(sample);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(rect(), frame);
+    gst_buffer_unmap(gst_sample_get_buffer(sample.get()), &map);
 }
 
 // ---------------------------------------------------------------- graph
 
-namespace {
-
-GstPtr<GstElement> Make(const char* factory, const char* name) {
-    GstElement* element = gst_element_factory_make(factory, name);
-    if (element != nullptr) gst_object_ref_sink(element);
-    return GstPtr<GstElement>::Adopt(element);
-}
-
-}  // namespace
-
 FilterGraph::FilterGraph() {
-    m_pipeline = Make("pipeline", "quabrel-graph");
+    m_pipeline = MakeElement("pipeline", "quabrel-graph");
     m_window = new VideoWindow();
     m_window->hide();
 }
@@ -114,7 +99,7 @@ FilterGraph::~FilterGraph() {
     Stop();
     if (m_pipeline) {
         gst_element_set_state(m_pipeline.get(), GST_STATE_NULL);
-        GstPtr<GstBus> bus = GstPtr<GstBus>::Adopt(gst_element_get_bus(m_pipeline.get()));
+        const auto bus = GstPtr<GstBus>::Adopt(gst_element_get_bus(m_pipeline.get()));
         gst_bus_set_sync_handler(bus.get(), nullptr, nullptr, nullptr);
     }
     delete m_window.data();
@@ -124,7 +109,8 @@ HRESULT FilterGraph::AddSource(GstElement* source, const char* name) {
     if (source == nullptr || !m_pipeline || m_source) return E_FAIL;
     if (GST_OBJECT_PARENT(source) != nullptr) return E_FAIL;  // already in a graph
     gst_object_set_name(GST_OBJECT(source), name);
-    if (!gst_bin_add(GST_BIN(m_pipeline.get()), GST_ELEMENT(gst_object_ref(source)))) return E_FAIL;
+    // The bin takes a reference of its own; ours stays ours.
+    if (!gst_bin_add(GST_BIN(m_pipeline.get()), source)) return E_FAIL;
     m_source = GstPtr<GstElement>::Ref(source);
     return S_OK;
 }
@@ -138,23 +124,44 @@ HRESULT FilterGraph::GetFormat(VideoFormat* format) const {
 
 HRESULT FilterGraph::SetFormat(const VideoFormat& format) {
     if (!m_source || format.width <= 0 || format.height <= 0 || format.avgTimePerFrame < 0) return E_FAIL;
-    m_format = format;
+    if (!m_offered) {
+        // Not open yet: nothing to match against. RenderStream matches it.
+        m_format = format;
+        m_rate = {};
+        ApplySourceCaps();
+        return S_OK;
+    }
+    VideoFormat matched;
+    Fraction rate;
+    // Refused before anything changes: the stream keeps the format it has.
+    if (!Match(format, &matched, &rate)) return E_FAIL;
+    m_format = matched;
+    m_rate = rate;
     ApplySourceCaps();
     return S_OK;
 }
 
+bool FilterGraph::Match(const VideoFormat& wanted, VideoFormat* format, Fraction* rate) const {
+    const auto size = NearestOfferedSize(m_offered.get(), wanted.width, wanted.height);
+    if (!size) return false;
+    *format = {size->first, size->second, 0};
+    *rate = {};
+    if (wanted.avgTimePerFrame == 0) return true;
+    const auto offered = OfferedRate(m_offered.get(), size->first, size->second, wanted.avgTimePerFrame);
+    if (!offered) return false;
+    *rate = *offered;
+    format->avgTimePerFrame = FrameTimeOf(*offered);
+    return true;
+}
+
 void FilterGraph::ApplySourceCaps() {
     if (!m_sourceCaps) return;
-    GstCaps* caps = gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, m_format.width, "height", G_TYPE_INT,
-                                       m_format.height, nullptr);
-    if (m_format.avgTimePerFrame > 0) {
-        // Frame time in 100 ns units as a fraction of frames per second.
-        gint num = 0, den = 0;
-        gst_util_double_to_fraction(1e7 / static_cast<double>(m_format.avgTimePerFrame), &num, &den);
-        gst_caps_set_simple(caps, "framerate", GST_TYPE_FRACTION, num, den, nullptr);
-    }
-    g_object_set(m_sourceCaps.get(), "caps", caps, nullptr);
-    gst_caps_unref(caps);
+    auto caps = GstPtr<GstCaps>::Adopt(gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, m_format.width, "height",
+                                                           G_TYPE_INT, m_format.height, nullptr));
+    // Only a rate the camera states itself: a fraction made up from the
+    // frame time (10000000/333333) matches no camera and stalls the stream.
+    if (m_rate.num > 0) gst_caps_set_simple(caps.get(), "framerate", GST_TYPE_FRACTION, m_rate.num, m_rate.den, nullptr);
+    g_object_set(m_sourceCaps.get(), "caps", caps.get(), nullptr);
 }
 
 HRESULT FilterGraph::SetGrabberMediaType() {
@@ -164,28 +171,25 @@ HRESULT FilterGraph::SetGrabberMediaType() {
 
 HRESULT FilterGraph::AddGrabber() {
     if (!m_pipeline || m_grabberAdded) return E_FAIL;
-    m_sourceCaps = Make("capsfilter", "capture-format");
-    m_convert = Make("videoconvert", "grabber-convert");
-    m_grabberCaps = Make("capsfilter", "Grabber");
-    m_renderConvert = Make("videoconvert", "render-convert");
-    m_renderer = Make("appsink", "renderer");
+    m_sourceCaps = MakeElement("capsfilter", "capture-format");
+    m_convert = MakeElement("videoconvert", "grabber-convert");
+    m_grabberCaps = MakeElement("capsfilter", "Grabber");
+    m_renderConvert = MakeElement("videoconvert", "render-convert");
+    m_renderer = MakeElement("appsink", "renderer");
     if (!m_sourceCaps || !m_convert || !m_grabberCaps || !m_renderConvert || !m_renderer) return E_FAIL;
-    GstCaps* bgr = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGR", nullptr);
-    g_object_set(m_grabberCaps.get(), "caps", bgr, nullptr);
-    gst_caps_unref(bgr);
-    GstCaps* shown = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGR", nullptr);
+    const auto bgr = GstPtr<GstCaps>::Adopt(gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGR", nullptr));
+    g_object_set(m_grabberCaps.get(), "caps", bgr.get(), nullptr);
     // Only the newest frame waits for the screen.
-    g_object_set(m_renderer.get(), "caps", shown, "max-buffers", 1, "drop", TRUE, "sync", FALSE, "emit-signals", TRUE,
+    g_object_set(m_renderer.get(), "caps", bgr.get(), "max-buffers", 1, "drop", TRUE, "sync", FALSE, "emit-signals", TRUE,
                  nullptr);
-    gst_caps_unref(shown);
     g_signal_connect(m_renderer.get(), "new-sample", G_CALLBACK(&FilterGraph::OnSample), this);
-    for (auto* e : {&m_sourceCaps, &m_convert, &m_grabberCaps, &m_renderConvert, &m_renderer})
-        gst_bin_add(GST_BIN(m_pipeline.get()), GST_ELEMENT(gst_object_ref(e->get())));
+    for (const auto* e : {&m_sourceCaps, &m_convert, &m_grabberCaps, &m_renderConvert, &m_renderer})
+        gst_bin_add(GST_BIN(m_pipeline.get()), e->get());
     ApplySourceCaps();
     // Frames are edited where they are: on the grabber's output pad, before
     // anything downstream holds them, so the buffer is writable without a copy.
-    GstPtr<GstPad> pad = GstPtr<GstPad>::Adopt(gst_element_get_static_pad(m_grabberCaps.get(), "src"));
-    gst_pad_add_probe(pad.get(), GST_PAD_PROBE_TYPE_BUFFER, &FilterGraph::OnBuffer, this, nullptr);
+    gst_pad_add_probe(StaticPad(m_grabberCaps.get(), "src").get(), GST_PAD_PROBE_TYPE_BUFFER, &FilterGraph::OnBuffer,
+                      this, nullptr);
     m_grabberAdded = true;
     return S_OK;
 }
@@ -195,16 +199,28 @@ HRESULT FilterGraph::RenderStream(MediaType type) {
     // one to render.
     if (type != MediaType::kVideo) return E_FAIL;
     if (!m_source || !m_grabberAdded || !m_grabberTypeSet) return E_FAIL;
-    if (!m_rendered) {
-        if (!gst_element_link_many(m_source.get(), m_sourceCaps.get(), m_convert.get(), m_grabberCaps.get(),
-                                   m_renderConvert.get(), m_renderer.get(), nullptr))
-            return E_FAIL;
-        m_rendered = true;
-    }
     // Opening the device is where a camera held by another program says so.
     if (gst_element_set_state(m_source.get(), GST_STATE_READY) == GST_STATE_CHANGE_FAILURE) {
         gst_element_set_state(m_source.get(), GST_STATE_NULL);
         return VFW_E_DEVICE_IN_USE;
+    }
+    if (!m_rendered) {
+        // Open, the camera tells what it offers: the format asked for so far
+        // becomes the nearest one it has, before anything links to it.
+        if (const GstPtr<GstPad> pad = StaticPad(m_source.get(), "src")) {
+            m_offered = GstPtr<GstCaps>::Adopt(gst_pad_query_caps(pad.get(), nullptr));
+            VideoFormat matched;
+            Fraction rate;
+            if (Match(m_format, &matched, &rate) || Match({m_format.width, m_format.height, 0}, &matched, &rate)) {
+                m_format = matched;
+                m_rate = rate;
+                ApplySourceCaps();
+            }
+        }
+        if (!gst_element_link_many(m_source.get(), m_sourceCaps.get(), m_convert.get(), m_grabberCaps.get(),
+                                   m_renderConvert.get(), m_renderer.get(), nullptr))
+            return E_FAIL;
+        m_rendered = true;
     }
     return S_OK;
 }
@@ -212,19 +228,17 @@ HRESULT FilterGraph::RenderStream(MediaType type) {
 HRESULT FilterGraph::GetConnectedMediaType(int32_t* width, int32_t* height) const {
     if (width == nullptr || height == nullptr) return E_POINTER;
     if (!m_rendered) return E_FAIL;
-    GstPtr<GstPad> pad = GstPtr<GstPad>::Adopt(gst_element_get_static_pad(m_grabberCaps.get(), "src"));
-    GstCaps* caps = gst_pad_get_current_caps(pad.get());
-    if (caps != nullptr) {
+    const auto caps = GstPtr<GstCaps>::Adopt(gst_pad_get_current_caps(StaticPad(m_grabberCaps.get(), "src").get()));
+    if (caps) {
         GstVideoInfo info;
-        const bool ok = gst_video_info_from_caps(&info, caps);
-        gst_caps_unref(caps);
-        if (ok) {
+        if (gst_video_info_from_caps(&info, caps.get())) {
             *width = GST_VIDEO_INFO_WIDTH(&info);
             *height = GST_VIDEO_INFO_HEIGHT(&info);
             return S_OK;
         }
     }
-    // A live source negotiates only once it runs; its size is the one set.
+    // A live source negotiates only once it runs; its size is the one set,
+    // which is one the camera offers.
     *width = m_format.width;
     *height = m_format.height;
     return S_OK;
@@ -251,10 +265,9 @@ GstPadProbeReturn FilterGraph::OnBuffer(GstPad*, GstPadProbeInfo* info, gpointer
 
 GstFlowReturn FilterGraph::OnSample(GstElement* sink, gpointer self) {
     auto* graph = static_cast<FilterGraph*>(self);
-    GstSample* sample = gst_app_sink_pull_sample(GST_APP_SINK(sink));
-    if (sample == nullptr) return GST_FLOW_OK;
-    if (VideoWindow* window = graph->m_window.data()) window->Present(sample);
-    gst_sample_unref(sample);
+    const auto sample = GstPtr<GstSample>::Adopt(gst_app_sink_pull_sample(GST_APP_SINK(sink)));
+    if (!sample) return GST_FLOW_OK;
+    if (VideoWindow* window = graph->m_window.data()) window->Present(sample.get());
     return GST_FLOW_OK;
 }
 
@@ -320,17 +333,19 @@ HRESULT FilterGraph::SetNotifyWindow(QObject* window, int eventType) {
         m_notifyWindow = window;
         m_notifyEvent = eventType;
     }
-    GstPtr<GstBus> bus = GstPtr<GstBus>::Adopt(gst_element_get_bus(m_pipeline.get()));
+    const auto bus = GstPtr<GstBus>::Adopt(gst_element_get_bus(m_pipeline.get()));
     gst_bus_set_sync_handler(bus.get(), window != nullptr ? &FilterGraph::OnBusMessage : nullptr, this, nullptr);
     return S_OK;
 }
 
-GstBusSyncReply FilterGraph::OnBusMessage(GstBus*, GstMessage* message, gpointer self) {
+GstBusSyncReply FilterGraph::OnBusMessage(GstBus*, GstMessage* taken, gpointer self) {
+    // A sync handler that drops a message owns it.
+    const auto message = GstPtr<GstMessage>::Adopt(taken);
     auto* graph = static_cast<FilterGraph*>(self);
     long code = 0;
-    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS)
+    if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_EOS)
         code = EC_COMPLETE;
-    else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR)
+    else if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_ERROR)
         code = EC_ERRORABORT;
     if (code != 0) {
         std::lock_guard lock(graph->m_eventMutex);
@@ -338,7 +353,6 @@ GstBusSyncReply FilterGraph::OnBusMessage(GstBus*, GstMessage* message, gpointer
         if (QObject* window = graph->m_notifyWindow.data())
             QCoreApplication::postEvent(window, new QEvent(static_cast<QEvent::Type>(graph->m_notifyEvent)));
     }
-    gst_message_unref(message);
     return GST_BUS_DROP;
 }
 

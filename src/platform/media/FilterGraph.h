@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/HResult.h"
+#include "platform/media/CaptureFormats.h"
 #include "platform/media/GstPtr.h"
 
 #include <QPointer>
@@ -59,9 +60,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Guards the two frames; held only to swap handles, never to paint.
     mutable std::mutex m_mutex;
-    GstSample* m_pending = nullptr;
-    GstSample* m_current = nullptr;
+    GstPtr<GstSample> m_pending;  // written by the streaming thread
+    GstPtr<GstSample> m_current;  // the interface thread's, once taken
     std::atomic<bool> m_updateQueued{false};
     std::atomic<uint64_t> m_presented{0};
     std::atomic<uint64_t> m_shown{0};
@@ -83,7 +85,11 @@ public:
 
     // Building.
     HRESULT AddSource(GstElement* source, const char* name);
-    // The capture size and frame time asked of the source.
+    // The capture size and frame time of the source. Once the source is
+    // open, a format is matched to what the camera offers: the nearest size
+    // it has, and the rate of its own within kRateTolerance of the frame
+    // time. A frame time it cannot give fails and changes nothing. Before
+    // that, the format is kept and matched when the source opens.
     HRESULT GetFormat(VideoFormat* format) const;
     HRESULT SetFormat(const VideoFormat& format);
     // The grabber: asks for 24-bit BGR video and enters the graph.
@@ -125,6 +131,9 @@ private:
     static GstFlowReturn OnSample(GstElement* sink, gpointer self);
     static GstBusSyncReply OnBusMessage(GstBus* bus, GstMessage* message, gpointer self);
     void ApplySourceCaps();
+    // The offered format nearest to `wanted`; false when the camera has no
+    // such frame time (or no raw video at all).
+    bool Match(const VideoFormat& wanted, VideoFormat* format, Fraction* rate) const;
 
     GstPtr<GstElement> m_pipeline;
     GstPtr<GstElement> m_source;
@@ -136,7 +145,9 @@ private:
     bool m_grabberTypeSet = false;
     bool m_grabberAdded = false;
     bool m_rendered = false;
-    VideoFormat m_format{320, 240, 0};
+    VideoFormat m_format{320, 240, 0};  // as set on the source
+    Fraction m_rate;                     // the camera's own fraction behind it
+    GstPtr<GstCaps> m_offered;           // what the open source offers
 
     std::mutex m_callbackMutex;  // held by the streaming thread per frame
     FrameCallback m_callback;
