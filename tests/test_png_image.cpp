@@ -1,4 +1,5 @@
 #include "skin/PngImage.h"
+#include "support/Fifo.h"
 #include "support/PngWriter.h"
 #include "support/TempDir.h"
 
@@ -191,6 +192,23 @@ TEST_F(PngImageTest, AFailedReadAfterAGoodOneReportsNotLoaded) {
     EXPECT_TRUE(image.IsLoaded());
     EXPECT_FALSE(image.Read(dir.Write("bad.png", "not a png")));
     EXPECT_FALSE(image.IsLoaded());
+}
+
+TEST_F(PngImageTest, ANamedPipeOrAFolderIsRefusedAtOnce) {
+    const std::string fifo = dir.Path("pipe.png");
+    ASSERT_TRUE(testing::MakeFifo(fifo));
+    std::filesystem::create_directory(dir.Path("folder.png"));
+    for (const std::string& path : {fifo, dir.Path("PIPE.PNG"), dir.Path("folder.png")}) {
+        bool signature = true, read = true;
+        PngImage image;
+        EXPECT_TRUE(testing::ReturnsPromptly(fifo, [&] {
+            signature = IsPngFile(path);
+            read = image.Read(path);
+        })) << path;
+        EXPECT_FALSE(signature) << path;
+        EXPECT_FALSE(read) << path;
+        EXPECT_EQ(image.GetPixels(), nullptr);
+    }
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
 #include "platform/FilePaths.h"
 #include "skin/ProfileFile.h"
 #include "skin/SkinConfig.h"
+#include "support/Fifo.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <vector>
 
 namespace quabrel {
 namespace {
@@ -69,6 +71,52 @@ TEST(SkinList, HugeTotalEndsQuickly) {
     EXPECT_EQ(config.GetSize(), 2);
     // Not a speed goal: a hang here would never end.
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+}
+
+TEST(SkinList, LoadingCostsWhatTheFileHoldsNotWhatItClaims) {
+    // A "Total" near the top of the range with one entry far out, and a list
+    // of many entries: neither may cost more than reading what is written.
+    const std::string farOut = "[General]\nTotal=2147483647\n" + Entry(2000000000, "Far", "far", "far.ini");
+    std::string many = "[General]\nTotal=2147483647\n";
+    for (int i = 0; i < 20000; ++i) many += Entry(i, "n", "d", "i");  // well under the read limit
+
+    const auto start = std::chrono::steady_clock::now();
+    const auto far = LoadList(farOut);
+    const auto crowded = LoadList(many);
+    // Generous, only to catch a walk over sections that are not there.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+
+    ASSERT_EQ(far.GetSize(), 1);
+    EXPECT_EQ(far[0].m_strName, "Far");
+    EXPECT_EQ(far[0].m_strIniFile, "far.ini");
+    EXPECT_EQ(crowded.GetSize(), 20000);
+}
+
+TEST(SkinList, EntriesAreTakenInSectionNumberOrderWhateverTheFileOrder) {
+    const auto config = LoadList("[General]\nTotal=5\n" + Entry(3, "Three", "three", "3.ini") +
+                                 Entry(1, "One", "one", "1.ini") + "[CASE0]\nName=Zero\nDirectory=zero\niniFile=0.ini\n" +
+                                 Entry(5, "Five", "five", "5.ini") +            // at Total: never read
+                                 "[case02]\nName=x\nDirectory=x\niniFile=x\n" +  // not how 2 is written
+                                 "[case 4]\nName=x\nDirectory=x\niniFile=x\n" + "[case-1]\nName=x\n" +
+                                 Entry(1, "Again", "again", "a.ini") +  // a later duplicate is not searched
+                                 "[case2]\nName=Two\nDirectory=two\n");        // no iniFile: skipped
+    std::vector<std::string> names;
+    for (const CSkinConfigItem& item : config.Items()) names.push_back(item.m_strName);
+    EXPECT_EQ(names, (std::vector<std::string>{"Zero", "One", "Three"}));
+    EXPECT_EQ(config[1].m_strDirectory, "one");
+}
+
+TEST(SkinList, ANamedPipeOrAFolderAsTheListIsRefusedAtOnce) {
+    testing::TempDir dir;
+    const std::string fifo = dir.Path("skin.cfg");
+    ASSERT_TRUE(testing::MakeFifo(fifo));
+    for (const std::string& path : {fifo, dir.Path("SKIN.CFG"), dir.Path()}) {
+        CSkinConfig config;
+        EXPECT_TRUE(testing::ReturnsPromptly(fifo, [&] { EXPECT_TRUE(config.Load(path)); })) << path;
+        EXPECT_EQ(config.GetSize(), 0);
+        EXPECT_EQ(config.m_nTotal, 0);
+        EXPECT_EQ(config.m_strCurrent, "");
+    }
 }
 
 TEST(SkinPaths, EntryPathsUseTheSkinFolderAndBackslashesSeparate) {

@@ -1,10 +1,13 @@
 #include "skin/SkinImage.h"
+#include "support/Fifo.h"
 #include "support/PngWriter.h"
 #include "support/TempDir.h"
 
 #include <QImage>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace quabrel {
 namespace {
@@ -60,6 +63,25 @@ TEST_F(SkinImageTest, FailuresFollowTheType) {
     // Bitmap bytes under a PNG name fail the signature test.
     EXPECT_FALSE(LoadSkinImage(dir.Write("fake.png", std::string(64, 'B')), "png", image));
     EXPECT_TRUE(image.isNull());
+}
+
+TEST_F(SkinImageTest, NamedPipesAndFoldersAreRefusedAtOnceAsIfUnreadable) {
+    const std::string fifo = dir.Path("pipe.img");
+    ASSERT_TRUE(testing::MakeFifo(fifo));
+    std::filesystem::create_directory(dir.Path("folder.img"));
+    for (const std::string& path : {fifo, dir.Path("Pipe.IMG"), dir.Path("folder.img")}) {
+        QImage bmp(1, 1, QImage::Format_RGB32), png(1, 1, QImage::Format_RGB32);
+        bool bmpResult = false, pngResult = true;
+        EXPECT_TRUE(testing::ReturnsPromptly(fifo, [&] {
+            bmpResult = LoadSkinImage(path, "bmp", bmp);
+            pngResult = LoadSkinImage(path, "png", png);
+        })) << path;
+        // As for a missing file: a bitmap "loads" empty, a PNG fails.
+        EXPECT_TRUE(bmpResult) << path;
+        EXPECT_TRUE(bmp.isNull()) << path;
+        EXPECT_FALSE(pngResult) << path;
+        EXPECT_TRUE(png.isNull()) << path;
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "platform/FilePaths.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +18,19 @@ std::string ToNativeSeparators(std::string path) {
 
 bool PathExists(const std::string& path) {
     return !path.empty() && ::access(path.c_str(), F_OK) == 0;
+}
+
+FileDescriptor::~FileDescriptor() {
+    if (m_fd >= 0) ::close(m_fd);
+}
+
+FileDescriptor OpenRegularFile(const std::string& path) {
+    // Without O_NONBLOCK a pipe's open() waits for a writer; on a regular
+    // file the flag changes nothing, so it can stay set for the reads.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat info {};
+    if (!fd || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return {};
+    return fd;
 }
 
 namespace {

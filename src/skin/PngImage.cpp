@@ -16,7 +16,13 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-File OpenForReading(const std::string& path) { return File(std::fopen(FindPathIgnoringCase(path).c_str(), "rb")); }
+File OpenForReading(const std::string& path) {
+    FileDescriptor fd = OpenRegularFile(FindPathIgnoringCase(path));
+    if (!fd) return nullptr;
+    File file(::fdopen(fd.get(), "rb"));
+    if (file) fd.release();  // the stream closes it now
+    return file;
+}
 
 // Everything the decoder touches between setjmp and a possible longjmp lives
 // here, outside the frame that calls setjmp, so its state is well defined

@@ -3,10 +3,11 @@
 #include "platform/FilePaths.h"
 
 #include <strings.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
-#include <fstream>
+#include <cerrno>
 
 namespace quabrel {
 
@@ -22,6 +23,63 @@ std::string_view Trim(std::string_view s) {
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
+std::string Lowered(std::string_view s) {
+    std::string lowered(s);
+    for (char& c : lowered)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return lowered;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// Windows editors save "Unicode" as UTF-16 behind a byte-order mark, and
+// UTF-8 often with one. Text with a UTF-16 mark becomes UTF-8; a UTF-8 mark
+// is dropped; anything else is taken byte for byte. Broken UTF-16 (a lone
+// half of a surrogate pair, a last odd byte) becomes U+FFFD.
+std::string DecodeText(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) return std::string(bytes.substr(3));
+    const bool little = bytes.starts_with("\xFF\xFE"), big = bytes.starts_with("\xFE\xFF");
+    if (!little && !big) return std::string(bytes);
+
+    constexpr char32_t kReplacement = 0xFFFD;
+    const auto unit = [&](std::size_t i) -> char32_t {
+        const auto b0 = static_cast<unsigned char>(bytes[i]), b1 = static_cast<unsigned char>(bytes[i + 1]);
+        return little ? char32_t(b0 | b1 << 8) : char32_t(b1 | b0 << 8);
+    };
+    const auto isHigh = [](char32_t u) { return u >= 0xD800 && u <= 0xDBFF; };
+    const auto isLow = [](char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; };
+    std::string out;
+    out.reserve(bytes.size());
+    std::size_t i = 2;
+    for (; i + 1 < bytes.size(); i += 2) {
+        const char32_t u = unit(i);
+        if (isHigh(u) && i + 3 < bytes.size() && isLow(unit(i + 2))) {
+            AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (unit(i + 2) - 0xDC00));
+            i += 2;
+        } else {
+            AppendUtf8(out, isHigh(u) || isLow(u) ? kReplacement : u);
+        }
+    }
+    if (i < bytes.size()) AppendUtf8(out, kReplacement);
+    return out;
 }
 
 std::string_view Unquote(std::string_view value) {
@@ -46,36 +104,45 @@ int32_t AtoI(std::string_view text) {
 
 bool ProfileFile::Load(const std::string& path) {
     m_sections.clear();
-    std::ifstream in(FindPathIgnoringCase(path), std::ios::binary);
-    if (!in) return false;
+    m_index.clear();
+    const FileDescriptor fd = OpenRegularFile(FindPathIgnoringCase(path));
+    if (!fd) return false;
     // Read what is there, up to the limit: skin files are a few kilobytes,
     // and every skin change reads one per button.
     std::string text;
     std::array<char, 16384> chunk;
     while (text.size() < kMaxFileSize) {
-        in.read(chunk.data(), static_cast<std::streamsize>(std::min(chunk.size(), kMaxFileSize - text.size())));
-        if (in.bad()) return false;  // a folder opens, but does not read
-        text.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
-        if (!in) break;  // end of file
+        const ssize_t got = ::read(fd.get(), chunk.data(), std::min(chunk.size(), kMaxFileSize - text.size()));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return false;
+        if (got == 0) break;
+        text.append(chunk.data(), static_cast<std::size_t>(got));
     }
     Parse(text);
     return true;
 }
 
-void ProfileFile::Parse(std::string_view text) {
+void ProfileFile::Parse(std::string_view bytes) {
     m_sections.clear();
-    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // UTF-8 byte order mark
+    m_index.clear();
+    const std::string decoded = DecodeText(bytes);
+    std::string_view text = decoded;
 
     Section* current = nullptr;
     while (!text.empty()) {
-        const std::size_t eol = text.find('\n');
+        // Files from Windows editors end lines in CR LF, older ones in CR.
+        const std::size_t eol = text.find_first_of("\r\n");
         std::string_view line = Trim(text.substr(0, eol));
         text.remove_prefix(eol == std::string_view::npos ? text.size() : eol + 1);
 
         if (line.empty() || line.front() == ';') continue;
         if (line.front() == '[') {
+            // A bracket that never closes names no section; like any other
+            // line that is not key=value, it is passed over.
             const std::size_t close = line.find(']');
-            const std::string_view name = Trim(line.substr(1, close == std::string_view::npos ? line.npos : close - 1));
+            if (close == std::string_view::npos) continue;
+            const std::string_view name = Trim(line.substr(1, close - 1));
+            m_index.try_emplace(Lowered(name), m_sections.size());
             m_sections.push_back({std::string(name), {}});
             current = &m_sections.back();
             continue;
@@ -89,9 +156,8 @@ void ProfileFile::Parse(std::string_view text) {
 }
 
 const ProfileFile::Section* ProfileFile::FindSection(std::string_view name) const {
-    for (const Section& section : m_sections)
-        if (EqualsIgnoringCase(section.name, name)) return &section;
-    return nullptr;
+    const auto found = m_index.find(Lowered(name));
+    return found == m_index.end() ? nullptr : &m_sections[found->second];
 }
 
 std::string ProfileFile::GetString(std::string_view section, std::string_view key,

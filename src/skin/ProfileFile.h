@@ -3,13 +3,17 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace quabrel {
 
 // Reads the INI-style files that describe skins, with the rules skin authors
 // rely on:
+//  - text may be UTF-8 or, behind a byte-order mark, UTF-16 (read as UTF-8);
+//    lines end in LF, CR LF or CR;
 //  - "[name]" opens a section; "key=value" lines belong to the section above;
+//    other lines, an unclosed "[" among them, are passed over;
 //  - section and key names match without regard to ASCII case;
 //  - names and values lose surrounding blanks, and one pair of matching
 //    quotes (' or ") around a whole value is removed;
@@ -51,6 +55,9 @@ private:
     const Section* FindSection(std::string_view name) const;
 
     std::vector<Section> m_sections;
+    // Lower-cased name -> first section of that name, so that reading a list
+    // of many sections costs no more than the list itself.
+    std::unordered_map<std::string, std::size_t> m_index;
 };
 
 // The decimal integer at the start of `text`, as atoi reads it: leading

@@ -7,21 +7,25 @@
 
 #include <algorithm>
 #include <limits>
+#include <vector>
 
 namespace quabrel {
 
 namespace {
 
-// The largest i for which the file has a section named "case<i>", -1 if none.
-int32_t LastCaseSection(const ProfileFile& file) {
-    int32_t last = -1;
+// The numbers i below `total` for which the file has a section "case<i>"
+// spelled as "case%d" spells it, in increasing order without repeats.
+std::vector<int32_t> CaseNumbers(const ProfileFile& file, int32_t total) {
+    std::vector<int32_t> numbers;
     for (const std::string& name : file.SectionNames()) {
         if (name.size() < 5 || ::strncasecmp(name.c_str(), "case", 4) != 0) continue;
         const std::string digits = name.substr(4);
         const int32_t i = AtoI(digits);
-        if (i > last && std::to_string(i) == digits) last = i;
+        if (i >= 0 && i < total && std::to_string(i) == digits) numbers.push_back(i);
     }
-    return last;
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    return numbers;
 }
 
 }  // namespace
@@ -34,9 +38,8 @@ bool CSkinConfig::Load(const std::string& path) {
 void CSkinConfig::Load(const ProfileFile& file) {
     m_nTotal = file.GetInt("General", "Total");
     m_strCurrent = file.GetString("General", "Current");
-    // A huge "Total" must not spin through millions of absent sections.
-    const int32_t last = std::min(m_nTotal, LastCaseSection(file) + 1);
-    for (int32_t i = 0; i < last; ++i) {
+    // Only the sections that are there: "Total" may claim billions.
+    for (const int32_t i : CaseNumbers(file, m_nTotal)) {
         const std::string section = "case" + std::to_string(i);
         CSkinConfigItem item;
         item.m_strName = file.GetString(section, "Name");

@@ -3,6 +3,7 @@
 #include "platform/FilePaths.h"
 #include "skin/PngImage.h"
 
+#include <QFile>
 #include <QImageReader>
 
 #include <strings.h>
@@ -27,7 +28,11 @@ QImage OpaqueImage(const uint8_t* pixels, int width, int height, qsizetype strid
 }
 
 QImage ReadBmp(const std::string& path) {
-    QImageReader reader(QString::fromStdString(FindPathIgnoringCase(path)), "bmp");
+    // Qt would open the file by name itself; hand it one opened safely.
+    const FileDescriptor fd = OpenRegularFile(FindPathIgnoringCase(path));
+    QFile file;
+    if (!fd || !file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) return {};
+    QImageReader reader(&file, "bmp");
     reader.setDecideFormatFromContent(false);
     QImage image = reader.read();
     // 24-bit files, the usual kind, come back opaque already.
