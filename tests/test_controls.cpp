@@ -7,10 +7,14 @@
 #include "support/TempDir.h"
 #include "support/WidgetTestUtil.h"
 
+#include <QAbstractItemView>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QWheelEvent>
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -235,6 +239,99 @@ TEST(BitComboBox, FaceTextMovesRightOnceTheListHasBeenPainted) {
     rig.combo->hidePopup();
 }
 
+// The window's frame-rate box: all six entries, dressed as both skin kinds
+// dress it, or left as it is when no skin is applied.
+struct FrameRateRig {
+    explicit FrameRateRig(bool dressed) : parent(0xFF000000), combo(new CBitComboBox(&parent)) {
+        parent.resize(300, 80);
+        combo->setGeometry(10, 40, 165, 21);
+        for (const char* text : {"Default Frame rate", "5 f/Sec", "10 f/Sec", "15 f/Sec", "20 f/Sec", "25 f/Sec"})
+            combo->addItem(QString::fromLatin1(text));
+        combo->setMaxVisibleItems(6);
+        if (dressed) {
+            combo->SetComboBitmaps(173, 168, 172);
+            combo->SetListBitmaps(169, 170, 171, 174);
+            combo->SetSelectedColors(MakeColorRef(115, 138, 174), MakeColorRef(255, 255, 255));
+            combo->SetColors(MakeColorRef(115, 138, 154), MakeColorRef(255, 255, 255));
+        }
+        parent.move(40, 30);
+        parent.show();
+    }
+    Backdrop parent;
+    CBitComboBox* combo;
+};
+
+TEST(BitComboBox, ListDropsBelowTheBoxWithEveryEntryWhole) {
+    for (bool dressed : {true, false}) {
+        FrameRateRig rig(dressed);
+        const int topEdge = dressed ? LoadBitmapResource(171).height() : 0;
+        const int bottomEdge = dressed ? LoadBitmapResource(174).height() : 0;
+        for (int current = 0; current < rig.combo->count(); ++current) {
+            SCOPED_TRACE(::testing::Message() << (dressed ? "dressed" : "plain") << ", current entry " << current);
+            rig.combo->setCurrentIndex(current);
+            rig.combo->showPopup();
+            QAbstractItemView* view = rig.combo->view();
+            ASSERT_TRUE(view->isVisible());
+            const QRect popup = view->window()->geometry();
+            const QRect box(rig.combo->mapToGlobal(QPoint(0, 0)), rig.combo->size());
+            EXPECT_GT(popup.top(), box.bottom()) << "below the box, never over it or its label";
+            EXPECT_LE(popup.bottom(), rig.combo->screen()->geometry().bottom());
+            for (int row = 0; row < rig.combo->count(); ++row) {
+                const QRect item = view->visualRect(rig.combo->model()->index(row, 0));
+                EXPECT_TRUE(view->viewport()->rect().contains(item)) << "row " << row << " is shown whole";
+                // In the list's own coordinates: clear of the top and bottom
+                // edge pictures, with at least a pixel to spare when dressed.
+                const QRect inList = item.translated(view->viewport()->pos());
+                const int spare = dressed ? 1 : 0;
+                EXPECT_GE(inList.top(), topEdge + spare) << "row " << row;
+                EXPECT_LE(inList.bottom(), view->height() - 1 - bottomEdge - spare) << "row " << row;
+            }
+            rig.combo->hidePopup();
+        }
+    }
+}
+
+TEST(BitComboBox, ListShowsEveryEntrysTextBetweenItsEdges) {
+    FrameRateRig rig(true);
+    rig.combo->setCurrentIndex(5);
+    rig.combo->showPopup();
+    QAbstractItemView* view = rig.combo->view();
+    const QImage list = view->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    for (int row = 0; row < rig.combo->count(); ++row) {
+        const QRect item = view->visualRect(rig.combo->model()->index(row, 0)).translated(view->viewport()->pos());
+        int ink = 0;
+        for (int y = item.top(); y <= item.bottom(); ++y)
+            for (int x = item.left(); x <= item.right(); ++x) ink += qGray(list.pixel(x, y)) > 200;
+        EXPECT_GT(ink, 10) << "white text of row " << row;
+    }
+    EXPECT_EQ(list.pixel(list.width() / 2, 0), LoadBitmapResource(171).pixel(7, 0)) << "top edge";
+    EXPECT_EQ(list.pixel(list.width() / 2, list.height() - 1), LoadBitmapResource(174).pixel(7, 2)) << "bottom edge";
+    rig.combo->hidePopup();
+}
+
+TEST(BitComboBox, UndressedItIsAnOrdinaryLegibleBox) {
+    FrameRateRig rig(false);
+    // What it says must differ from entry to entry through the middle of
+    // the box, in a colour far from what lies behind it.
+    const QImage first = Paint(*rig.combo);
+    rig.combo->setCurrentIndex(3);
+    const QImage other = Paint(*rig.combo);
+    int strongest = 0;
+    for (int x = 0; x < first.width(); ++x)
+        strongest = std::max(strongest, std::abs(qGray(first.pixel(x, 10)) - qGray(other.pixel(x, 10))));
+    EXPECT_GT(strongest, 100);
+    rig.combo->showPopup();
+    const QImage list = Paint(*rig.combo->view()->viewport());
+    const QRect item = rig.combo->view()->visualRect(rig.combo->model()->index(0, 0));
+    int darkest = 255, lightest = 0;
+    for (int x = item.left(); x <= item.right(); ++x) {
+        darkest = std::min(darkest, qGray(list.pixel(x, item.center().y())));
+        lightest = std::max(lightest, qGray(list.pixel(x, item.center().y())));
+    }
+    EXPECT_GT(lightest - darkest, 100) << "the list's entries are legible too";
+    rig.combo->hidePopup();
+}
+
 // ---------------------------------------------------------------- device list
 
 struct ListRig {
@@ -257,6 +354,43 @@ TEST(DeviceListBox, EntriesAreSorted) {
     for (const char* name : {"Webcam C", "Astra", "Lumen"}) rig.list->addItem(QString::fromLatin1(name));
     EXPECT_EQ(rig.list->item(0)->text(), "Astra");
     EXPECT_EQ(rig.list->item(2)->text(), "Webcam C");
+}
+
+TEST(DeviceListBox, EntriesSortAsAUserReadsThemWhateverTheirCase) {
+    const QStringList expected{"Agy Cam", "ASTRA", "Astra", "astra", "quabrel", "Test Camera", "Webcam HD", "zeta"};
+    // Every order of arrival gives the same list.
+    QStringList arrival = expected;
+    std::reverse(arrival.begin(), arrival.end());
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(arrival.join(", ").toStdString());
+        ListRig rig;
+        for (const QString& name : arrival) rig.list->addItem(name);
+        QStringList listed;
+        for (int i = 0; i < rig.list->count(); ++i) listed << rig.list->item(i)->text();
+        EXPECT_EQ(listed.join(", ").toStdString(), expected.join(", ").toStdString());
+        std::rotate(arrival.begin(), arrival.begin() + 3, arrival.end());
+    }
+    ListRig rig;
+    rig.list->addItems({"b", "C", "a"});
+    rig.list->insertItem(0, QStringLiteral("B"));
+    QStringList listed;
+    for (int i = 0; i < rig.list->count(); ++i) listed << rig.list->item(i)->text();
+    EXPECT_EQ(listed.join(", ").toStdString(), "a, B, b, C") << "whichever way names come in";
+}
+
+TEST(DeviceListBox, RowsKeepTheirPitchAndALargeFontIsBroughtDownToFitThem) {
+    ListRig rig;
+    rig.list->addItems({"Camera", "Other camera"});
+    QApplication::processEvents();
+    const int pitch = rig.list->visualItemRect(rig.list->item(0)).height();
+    EXPECT_EQ(rig.list->visualItemRect(rig.list->item(1)).top(), pitch) << "rows follow each other without gaps";
+    QFont large = rig.list->font();
+    large.setPixelSize(30);
+    rig.list->setFont(large);
+    QApplication::processEvents();
+    EXPECT_EQ(rig.list->visualItemRect(rig.list->item(0)).height(), pitch) << "the pitch is the picture's, not the font's";
+    EXPECT_LE(QFontMetrics(rig.list->font()).height(), pitch - 2) << "names fit their rows with a pixel to spare";
+    EXPECT_GE(QFontMetrics(rig.list->font()).height(), pitch - 6) << "but are not shrunk further than needed";
 }
 
 TEST(DeviceListBox, TextIsDrawnOverTheSkinPictureWithoutFilling) {

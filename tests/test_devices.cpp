@@ -51,7 +51,7 @@ TEST_F(Devices, VideoDevicesAreListedSortedWithoutTheCompanion) {
     EXPECT_FALSE(listed.contains("Quabrel"));
     EXPECT_FALSE(listed.contains("Fake Microphone"));
     QStringList sorted = listed;
-    sorted.sort();
+    sorted.sort(Qt::CaseInsensitive);
     EXPECT_EQ(listed, sorted);
     EXPECT_TRUE(messages.Texts().isEmpty());
 }

@@ -14,8 +14,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
+#include <QScrollBar>
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -370,13 +373,158 @@ TEST(MainWindowLifetime, PressingTheBackgroundMovesTheWindow) {
     const QPoint grip(300, 60);  // background: no control there
     ASSERT_EQ(window.childAt(grip), nullptr);
     testing::Press(window, grip);
-    if (!window.IsMovingByHand()) GTEST_SKIP() << "the window system moves this window itself";
     testing::DragTo(window, grip + QPoint(40, 25));
+    if (!window.IsMovingByHand()) GTEST_SKIP() << "the window system moves this window itself";
     EXPECT_EQ(window.pos(), start + QPoint(40, 25));
     testing::Release(window, grip + QPoint(40, 25));
     EXPECT_FALSE(window.IsMovingByHand());
     testing::Hover(window, grip + QPoint(90, 90));
     EXPECT_EQ(window.pos(), start + QPoint(40, 25)) << "released: the window stays";
+}
+
+TEST(MainWindowLifetime, OnlyADragMovesTheWindowAClickLeavesItWhereItIs) {
+    Install install;
+    CquabrelDlg window(install.Skins("-1"), install.ExeDir(), kNoBanner);
+    window.show();
+    QApplication::processEvents();
+    const QPoint start = window.pos();
+    const QPoint grip(300, 60);
+    ASSERT_EQ(window.childAt(grip), nullptr);
+    const int distance = QApplication::startDragDistance();
+    ASSERT_GT(distance, 1);
+
+    // A tap: press and release with no motion between them.
+    testing::Press(window, grip);
+    EXPECT_FALSE(window.IsMovingByHand()) << "a press alone starts no move";
+    testing::Release(window, grip);
+    testing::Hover(window, grip + QPoint(60, 40));
+    EXPECT_FALSE(window.IsMovingByHand());
+    EXPECT_EQ(window.pos(), start) << "the window does not follow the pointer after a click";
+
+    // A hand that trembles less than the drag distance still clicks.
+    testing::Press(window, grip);
+    testing::DragTo(window, grip + QPoint(distance - 1, 0));
+    testing::DragTo(window, grip + QPoint(0, 1 - distance));
+    EXPECT_FALSE(window.IsMovingByHand());
+    EXPECT_EQ(window.pos(), start);
+    testing::Release(window, grip);
+    testing::Hover(window, grip + QPoint(60, 40));
+    EXPECT_EQ(window.pos(), start);
+
+    // Motion with no button held is never a drag, however far it goes.
+    testing::Hover(window, grip + QPoint(3 * distance, 2 * distance));
+    EXPECT_FALSE(window.IsMovingByHand());
+    EXPECT_EQ(window.pos(), start);
+
+    // Past the distance with the button down the move starts, and the
+    // window keeps the point that was pressed under the pointer.
+    testing::Press(window, grip);
+    testing::DragTo(window, grip + QPoint(distance, 0));
+    ASSERT_TRUE(window.IsMovingByHand()) << "no window manager here: the window must move by hand";
+    EXPECT_EQ(window.pos(), start + QPoint(distance, 0));
+    testing::Release(window, grip);
+    EXPECT_FALSE(window.IsMovingByHand());
+}
+
+// Pixels of `image` whose grey level differs from `reference`'s by more
+// than `by`.
+int PixelsDifferingFrom(const QImage& image, QRgb reference, int by, int row = -1) {
+    int count = 0;
+    for (int y = row < 0 ? 0 : row; y < (row < 0 ? image.height() : row + 1); ++y)
+        for (int x = 0; x < image.width(); ++x) count += std::abs(qGray(image.pixel(x, y)) - qGray(reference)) > by;
+    return count;
+}
+
+// The colour most pixels of `row` have.
+QRgb CommonColour(const QImage& image, int row) {
+    std::map<QRgb, int> counts;
+    for (int x = 0; x < image.width(); ++x) ++counts[image.pixel(x, row)];
+    return std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+}
+
+TEST(MainWindowPaint, WithoutASkinEveryControlStillShowsAPlainLegibleFace) {
+    MessageRecorder messages;
+    const CSkinConfig none;
+    CquabrelDlg window(none, "/nonexistent/", kNoBanner);
+    window.show();
+    QApplication::processEvents();
+    ASSERT_TRUE(window.Background().isNull()) << "no skin was applied";
+    const QRgb backdrop = window.palette().color(QPalette::Window).rgb();
+
+    for (const ControlTemplate& t : kMainDialogTemplate) {
+        if (t.kind != ControlKind::SkinButton) continue;
+        SCOPED_TRACE(t.id);
+        auto* button = window.Item<CxSkinButton>(t.id);
+        button->setEnabled(true);
+        const QImage raw = button->grab().toImage();
+        int seeThrough = 0;
+        for (int y = 0; y < raw.height(); ++y)
+            for (int x = 0; x < raw.width(); ++x) seeThrough += qAlpha(raw.pixel(x, y)) < 255;
+        EXPECT_EQ(seeThrough, 0) << "the face is opaque";
+        const QImage face = testing::Paint(*button);
+        EXPECT_GE(PixelsDifferingFrom(face, backdrop, 60), std::max(face.width(), face.height()))
+            << "the button stands out from the window: at least a side's length of it";
+        if (!button->text().isEmpty() || !button->FallbackText().isEmpty()) {
+            EXPECT_GT(PixelsDifferingFrom(face, CommonColour(face, face.height() / 2), 100, face.height() / 2), 0)
+                << "its caption is legible: " << qPrintable(button->text() + button->FallbackText());
+        }
+    }
+    for (int id : {1002, 1003, 1004, 1005, 1015, 1026, 1030, 1037, 1038})
+        EXPECT_FALSE(window.Item<CxSkinButton>(id)->FallbackText().isEmpty()) << id << " says what it does";
+
+    // The frame-rate box: what it says must show through the middle of the
+    // box, in a colour far from what lies behind it.
+    auto* rate = window.Item<CBitComboBox>(1016);
+    rate->setCurrentIndex(0);
+    const QImage first = testing::Paint(*rate);
+    rate->setCurrentIndex(1);
+    const QImage second = testing::Paint(*rate);
+    const int middle = first.height() / 2;
+    int strongest = 0;
+    for (int x = 0; x < first.width(); ++x)
+        strongest = std::max(strongest, std::abs(qGray(first.pixel(x, middle)) - qGray(second.pixel(x, middle))));
+    EXPECT_GT(strongest, 100) << "the entry's text stands out from its background";
+    EXPECT_TRUE(messages.Texts().isEmpty());
+}
+
+// Rows of `picture` ruled with a line: the middle differs from the margin.
+std::vector<int> RuledRows(const QImage& picture) {
+    std::vector<int> rows;
+    for (int y = 0; y < picture.height(); ++y)
+        if (std::abs(qGray(picture.pixel(picture.width() / 2, y)) - qGray(picture.pixel(1, y))) > 3) rows.push_back(y);
+    return rows;
+}
+
+TEST(MainWindowSkin, DeviceNamesSitBetweenTheRulesOfTheSampleSkinsLists) {
+    Install install;
+    for (const char* current : {"0", "1"}) {
+        SCOPED_TRACE(current);
+        CquabrelDlg window(install.Skins(current), install.ExeDir(), kNoBanner);
+        auto* list = window.Item<CMyListBox>(1001);
+        const QImage picture = list->BackgroundPicture();
+        ASSERT_FALSE(picture.isNull());
+        const std::vector<int> rules = RuledRows(picture);
+        ASSERT_GE(rules.size(), 4u) << "the picture is ruled";
+        const int pitch = rules[1] - rules[0];
+        for (std::size_t i = 1; i < rules.size(); ++i) ASSERT_EQ(rules[i] - rules[i - 1], pitch) << "evenly";
+
+        list->clear();
+        for (const char* name : {"Alpha", "Bravo", "Charlie", "Delta", "Echo", "Foxtrot", "Golf", "Hotel"})
+            list->addItem(QString::fromLatin1(name));
+        window.show();
+        QApplication::processEvents();
+        for (int row = 0; row < list->count(); ++row) {
+            const QRect r = list->visualItemRect(list->item(row));
+            EXPECT_EQ(r.height(), pitch) << "row " << row;
+            for (int rule : rules)
+                if (rule > r.top() && rule < r.bottom()) ADD_FAILURE() << "the rule at " << rule << " crosses row " << row;
+        }
+        // Scrolled by a row, the names keep to the rules.
+        list->verticalScrollBar()->setValue(1);
+        QApplication::processEvents();
+        const QRect top = list->visualItemRect(list->item(1));
+        EXPECT_EQ(top.top(), 0) << "rows scroll whole, so they stay on the picture's lines";
+    }
 }
 
 }  // namespace

@@ -345,5 +345,54 @@ TEST(SkinButtonText, CentredTextInTheTextColourAndTwoColoursWhenDisabled) {
     EXPECT_NEAR(darkest(), grey, 40);
 }
 
+TEST(SkinButtonText, APlainFaceStandsOutFromItsWindowAndSaysWhatTheButtonDoes) {
+    Rig rig;
+    // No skin at all: the window behind has the button-face colour.
+    const QColor face = rig.button->palette().color(QPalette::Button);
+    QPalette p = rig.parent.palette();
+    p.setColor(QPalette::Window, face);
+    rig.parent.setPalette(p);
+    auto standsOut = [&] {
+        const QImage shown = Paint(*rig.button);
+        int edge = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x) edge += std::abs(qGray(shown.pixel(x, y)) - qGray(face.rgb())) > 60;
+        return edge;
+    };
+    auto middleRowInk = [&] {
+        const QImage shown = Paint(*rig.button);
+        int ink = 0;
+        for (int x = 5; x < shown.width() - 5; ++x) ink += std::abs(qGray(shown.pixel(x, 10)) - qGray(face.rgb())) > 100;
+        return ink;
+    };
+    ASSERT_EQ(rig.button->ShownPicture(), Picture::kFace);
+    EXPECT_GE(standsOut(), 40) << "a raised edge around the face: at least a side's length stands out";
+    EXPECT_EQ(rig.Centre(), face.rgb()) << "inside it, the face colour";
+    EXPECT_EQ(middleRowInk(), 0) << "nothing to say yet";
+
+    rig.button->SetFallbackText(QStringLiteral("Play"));
+    EXPECT_GT(middleRowInk(), 3) << "the caption stands in for the missing picture";
+    Press(*rig.button, {5, 5});
+    EXPECT_GE(standsOut(), 40) << "pressed: a sunken edge";
+    EXPECT_GT(middleRowInk(), 3);
+    Release(*rig.button, {5, 5});
+    rig.button->setEnabled(false);
+    EXPECT_GE(standsOut(), 40);
+    rig.button->setEnabled(true);
+
+    // A picture says it all: no caption over it.
+    rig.Save("n.bmp", Solid(4, 4, 0xFFFFFFFF));
+    rig.button->SetSkinFromFiles("B", rig.Skin("Normal=n.bmp\n"), rig.dir.Path(), "bmp", CxSkinButton::kStretch, 0, 0);
+    const QImage pictured = Paint(*rig.button);
+    for (int y = 0; y < pictured.height(); ++y)
+        for (int x = 0; x < pictured.width(); ++x) ASSERT_EQ(pictured.pixel(x, y), 0xFFFFFFFF) << x << "," << y;
+    // And the button's own text wins over the caption.
+    rig.button->SetSkinFromFiles("", "", "", "bmp", CxSkinButton::kStretch, 0, 0);
+    rig.button->setText(QStringLiteral("X"));
+    const int withText = middleRowInk();
+    rig.button->SetFallbackText(QString());
+    EXPECT_EQ(middleRowInk(), withText) << "the caption was not drawn beside the text";
+}
+
 }  // namespace
 }  // namespace quabrel

@@ -12,14 +12,19 @@ namespace quabrel {
 class CBitComboBox;
 
 // The drop-down list of a CBitComboBox, painted by the box's rules: flat
-// background, four edge pictures, item texts without highlight.
+// background, four edge pictures, item texts without highlight. The rows
+// sit between the top and bottom edge pictures, never under them.
 class CBitListBox : public QListView {
     Q_OBJECT
 
 public:
     explicit CBitListBox(CBitComboBox& owner);
 
+    // Room above and below the rows, for the edge pictures.
+    void SetRowMargins(int top, int bottom) { setViewportMargins(0, top, 0, bottom); }
+
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
@@ -48,6 +53,9 @@ public:
     // The text band of the face within `face` (the client rectangle).
     QRect TextBand() const;
     bool ListKnown() const { return m_listKnown; }
+    // Until the skin gives the box a picture or a colour it is an ordinary
+    // drop-down list: undressed, its colours would be black on black.
+    bool Dressed() const { return m_dressed; }
     COLORREF BackColor() const { return m_backColor; }
     COLORREF TextColor() const { return m_textColor; }
 
@@ -58,10 +66,14 @@ protected:
 
 private:
     friend class CBitListBox;
-    void PaintList(QPainter& painter, const QRect& client);
+    // Paints the list whose client rectangle is `client`, in the list's own
+    // coordinates; the rows' texts only when `items` is set.
+    void PaintList(QPainter& painter, const QRect& client, bool items);
+    void FitListToEdges();
 
     CBitListBox* m_listBox;
     bool m_listKnown = false;
+    bool m_dressed = false;
     int32_t m_leftBitmapId = 0, m_rightBitmapId = 0, m_middleBitmapId = 0;
     int32_t m_listLeftBitmapId = 0, m_listRightBitmapId = 0, m_listTopBitmapId = 0, m_listBottomBitmapId = 0;
     COLORREF m_selectedBackColor = 0, m_selectedTextColor = 0;

@@ -1,18 +1,51 @@
 #include "controls/MyListBox.h"
 
+#include "controls/ListMetrics.h"
 #include "skin/SkinConfig.h"
 #include "skin/SkinImage.h"
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyledItemDelegate>
 
 namespace quabrel {
+
+namespace {
+
+// An entry of the list. The list keeps its entries in order with this
+// comparison, asked of the entries already there.
+class DeviceEntry : public QListWidgetItem {
+public:
+    explicit DeviceEntry(const QString& label) : QListWidgetItem(label) {}
+
+    bool operator<(const QListWidgetItem& other) const override {
+        const QString a = text(), b = other.text();
+        const int folded = QString::compare(a, b, Qt::CaseInsensitive);
+        // Names equal but for case still get one order, whatever order
+        // they arrived in.
+        return folded != 0 ? folded < 0 : QString::compare(a, b, Qt::CaseSensitive) < 0;
+    }
+};
+
+class FixedRowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), kDeviceListRowHeight};
+    }
+};
+
+}  // namespace
 
 CMyListBox::CMyListBox(QWidget* parent) : QListWidget(parent) {
     setSortingEnabled(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setItemDelegate(new FixedRowDelegate(this));
+    setUniformItemSizes(true);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    FitFontToRows();
     // Items draw no background of their own: the picture shows through.
     QPalette p = palette();
     p.setColor(QPalette::Base, Qt::transparent);
@@ -21,6 +54,31 @@ CMyListBox::CMyListBox(QWidget* parent) : QListWidget(parent) {
 }
 
 CMyListBox::~CMyListBox() = default;
+
+void CMyListBox::addItem(const QString& label) { QListWidget::addItem(new DeviceEntry(label)); }
+
+void CMyListBox::addItems(const QStringList& labels) {
+    for (const QString& label : labels) addItem(label);
+}
+
+void CMyListBox::insertItem(int row, const QString& label) { QListWidget::insertItem(row, new DeviceEntry(label)); }
+
+void CMyListBox::FitFontToRows() {
+    // A name taller than its row would run into the picture's lines: a
+    // large desktop font is brought down to what the rows hold, with a
+    // pixel to spare above and below.
+    QFont f = font();
+    const int room = kDeviceListRowHeight - 2;
+    if (QFontMetrics(f).height() <= room) return;
+    int size = f.pixelSize() > 0 ? f.pixelSize() : QFontInfo(f).pixelSize();
+    while (size > 6 && QFontMetrics(f).height() > room) f.setPixelSize(--size);
+    setFont(f);
+}
+
+void CMyListBox::changeEvent(QEvent* event) {
+    QListWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange) FitFontToRows();
+}
 
 void CMyListBox::SetSkin(const std::string& section, const std::string& skinFile, const std::string& directory,
                          const std::string& imageType) {

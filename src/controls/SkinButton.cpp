@@ -160,10 +160,13 @@ CxSkinButton::Picture CxSkinButton::ShownPicture() const {
     return Picture::kNormal;
 }
 
-void CxSkinButton::DrawText(QPainter& painter, const QRect& rect, const QColor& color) {
-    if (text().isEmpty()) return;
+void CxSkinButton::DrawText(QPainter& painter, const QRect& rect, const QColor& color, bool plainFace) {
+    // A plain face says what the button does when the button has no words
+    // of its own; a picture is left to speak for itself.
+    const QString& words = !text().isEmpty() || !plainFace ? text() : m_fallbackText;
+    if (words.isEmpty()) return;
     painter.setPen(color);
-    painter.drawText(rect, Qt::AlignCenter | Qt::TextSingleLine, text());
+    painter.drawText(rect, Qt::AlignCenter | Qt::TextSingleLine, words);
 }
 
 void CxSkinButton::paintEvent(QPaintEvent*) {
@@ -172,6 +175,9 @@ void CxSkinButton::paintEvent(QPaintEvent*) {
     QRect t = r.adjusted(m_nFocusMargin + 2, 0, -(m_nFocusMargin + 2), 0);
     const QColor face = palette().color(QPalette::Button);
     const Picture picture = ShownPicture();
+    // Without a picture the face alone would vanish into a window of the
+    // same colour (no skin at all): it gets the 3-D edge a button has.
+    const bool plain = picture == Picture::kFace;
     auto draw = [&](const QImage& bitmap) {
         if (bitmap.isNull())
             painter.fillRect(r, face);
@@ -181,15 +187,15 @@ void CxSkinButton::paintEvent(QPaintEvent*) {
 
     if (!isEnabled()) {
         draw(m_bmpDisabled);
-        if (m_bBorder) DrawEdge(painter, r, true, palette());
-        DrawText(painter, t, palette().color(QPalette::Light));
-        DrawText(painter, t.translated(-1, -1), palette().color(QPalette::Disabled, QPalette::ButtonText));
+        if (m_bBorder || plain) DrawEdge(painter, r, true, palette());
+        DrawText(painter, t, palette().color(QPalette::Light), plain);
+        DrawText(painter, t.translated(-1, -1), palette().color(QPalette::Disabled, QPalette::ButtonText), plain);
         return;
     }
     if (isDown() || m_bCheckState) {
         draw(m_bmpDown);
         t.translate(1, 1);
-        if (m_bBorder) DrawEdge(painter, r, false, palette());
+        if (m_bBorder || plain) DrawEdge(painter, r, false, palette());
     } else {
         switch (picture) {
         case Picture::kOver: DrawImage(painter, m_bmpOver, r, m_nDrawMode); break;
@@ -197,7 +203,7 @@ void CxSkinButton::paintEvent(QPaintEvent*) {
         case Picture::kNormal: DrawImage(painter, m_bmpNormal, r, m_nDrawMode); break;
         default: painter.fillRect(r, face); break;
         }
-        if (m_bBorder) DrawEdge(painter, r, true, palette());
+        if (m_bBorder || plain) DrawEdge(painter, r, true, palette());
     }
     if (hasFocus() && m_nFocusMargin > 0) {
         QStyleOptionFocusRect option;
@@ -205,7 +211,12 @@ void CxSkinButton::paintEvent(QPaintEvent*) {
         option.rect = r.adjusted(m_nFocusMargin, m_nFocusMargin, -m_nFocusMargin, -m_nFocusMargin);
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
     }
-    DrawText(painter, t, m_crText);
+    DrawText(painter, t, m_crText, plain);
+}
+
+void CxSkinButton::SetFallbackText(const QString& text) {
+    m_fallbackText = text;
+    update();
 }
 
 void CxSkinButton::SetCheck(bool checked) {

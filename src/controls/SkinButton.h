@@ -45,6 +45,12 @@ public:
     // Draws `bitmap` into `rect` by `drawMode`, through the mask if there is one.
     void DrawImage(QPainter& painter, const QImage& bitmap, const QRect& rect, int drawMode);
 
+    // What the button says while no picture stands for it (its plain face)
+    // and its own text is empty: a skin that leaves a button out must not
+    // leave the user guessing what it does.
+    void SetFallbackText(const QString& text);
+    const QString& FallbackText() const { return m_fallbackText; }
+
     void SetCheck(bool checked);  // the check message
     int GetCheck() const { return m_bCheckState ? 1 : 0; }
     int GetKind() const { return m_nKind; }
@@ -78,7 +84,7 @@ private:
     void SetModes(int16_t drawMode, int16_t border, int16_t focusMargin);
     void ApplyMask();
     void UncheckGroupMembers();
-    void DrawText(QPainter& painter, const QRect& rect, const QColor& color);
+    void DrawText(QPainter& painter, const QRect& rect, const QColor& color, bool plainFace);
 
     bool m_bCheckState = false;
     int m_nKind = kPush;
@@ -96,6 +102,7 @@ private:
     bool m_hasRegion = false;
     int16_t m_bBorder = 0;
     int16_t m_nDrawMode = kStretch;
+    QString m_fallbackText;
 };
 
 }  // namespace quabrel

@@ -25,6 +25,16 @@ constexpr int kCmdToTray = 32787;
 constexpr int kCmdRestore = 32788;
 constexpr int kCmdExit = 32786;
 
+// What a button says when no skin picture shows what it does. The reset
+// buttons are too small for words; their place beside a slider tells.
+constexpr struct {
+    int id;
+    const char* caption;
+} kFallbackCaptions[] = {
+    {1002, "Play"},         {1003, "Pause"},    {1004, "Stop"},  {1005, "Open file"}, {1015, "Hide to tray"},
+    {1026, "Settings"},     {1030, "Sound"},    {1037, "_"},     {1038, "Help"},
+};
+
 }  // namespace
 
 CquabrelDlg::CquabrelDlg(const CSkinConfig& skins, std::string exeDir, Options options, QWidget* parent)
@@ -87,6 +97,11 @@ void CquabrelDlg::CreateControls() {
         m_items[t.id] = widget;
     }
     m_hiddenEdit->hide();
+    for (const auto& c : kFallbackCaptions) {
+        auto* button = Item<CxSkinButton>(c.id);
+        button->SetFallbackText(QString::fromLatin1(c.caption));
+        button->setAccessibleName(button->FallbackText());
+    }
     connect(Item<CxSkinButton>(1006), &QAbstractButton::clicked, this, &CquabrelDlg::OnCloseButton);
     connect(m_videoList, &CMyListBox::selChange, this, &CquabrelDlg::OnSelchangeDeviceList);
     connect(m_frameRate, qOverload<int>(&QComboBox::activated), this, &CquabrelDlg::OnSelchangeFrameRate);
@@ -194,7 +209,7 @@ void CquabrelDlg::paintEvent(QPaintEvent* event) {
 }
 
 void CquabrelDlg::OnLButtonDown(QMouseEvent* event) {
-    if (m_bDragWindow) BeginWindowMove(event);
+    if (m_bDragWindow) ArmWindowMove(event);
     CDialogSK::OnLButtonDown(event);
 }
 

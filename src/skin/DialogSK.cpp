@@ -1,5 +1,6 @@
 #include "skin/DialogSK.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWindow>
@@ -60,34 +61,57 @@ void CDialogSK::resizeEvent(QResizeEvent* event) {
 }
 
 void CDialogSK::OnLButtonDown(QMouseEvent* event) {
-    if (m_bMoveOnClick) BeginWindowMove(event);
+    if (m_bMoveOnClick) ArmWindowMove(event);
 }
 
-void CDialogSK::BeginWindowMove(QMouseEvent* event) {
-    if (m_moveBegun) return;
-    m_moveBegun = true;
+void CDialogSK::ArmWindowMove(QMouseEvent* event) {
+    if (m_moveArmed || m_manualMove) return;
+    m_moveArmed = true;
+    m_pressPosition = event->globalPosition().toPoint();
+}
+
+void CDialogSK::BeginWindowMove() {
+    m_moveArmed = false;
+    // Asking the window system on the press itself would hand it a move
+    // that a quick release (a touchpad tap) never ends: the window would
+    // follow a pointer with no button held.
     QWindow* window = windowHandle();
     if (window != nullptr && window->startSystemMove()) return;
-    // Without a window manager nobody moves frameless windows for us.
+    // Without a window manager nobody moves frameless windows for us. The
+    // point pressed stays under the pointer, so the window does not jump
+    // by the distance travelled before the move began.
     m_manualMove = true;
-    m_grabOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+    m_grabOffset = m_pressPosition - frameGeometry().topLeft();
 }
 
 void CDialogSK::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
-        m_moveBegun = false;
+        m_moveArmed = false;
+        m_manualMove = false;
         OnLButtonDown(event);
     }
     QDialog::mousePressEvent(event);
 }
 
 void CDialogSK::mouseMoveEvent(QMouseEvent* event) {
-    if (m_manualMove && (event->buttons() & Qt::LeftButton)) move(event->globalPosition().toPoint() - m_grabOffset);
+    const bool held = (event->buttons() & Qt::LeftButton) != 0;
+    const QPoint at = event->globalPosition().toPoint();
+    if (!held) {
+        // The release went elsewhere: whatever this press began is over.
+        m_moveArmed = false;
+        m_manualMove = false;
+    } else if (m_moveArmed && (at - m_pressPosition).manhattanLength() >= QApplication::startDragDistance()) {
+        BeginWindowMove();
+    }
+    if (m_manualMove) move(at - m_grabOffset);
     QDialog::mouseMoveEvent(event);
 }
 
 void CDialogSK::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) m_manualMove = false;
+    if (event->button() == Qt::LeftButton) {
+        m_moveArmed = false;
+        m_manualMove = false;
+    }
     QDialog::mouseReleaseEvent(event);
 }
 

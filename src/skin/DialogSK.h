@@ -36,9 +36,11 @@ protected:
     virtual void OnEraseBkgnd(QPainter& painter);
     virtual void OnLButtonDown(QMouseEvent* event);
 
-    // Moves the window with the mouse: the window system's own move when it
-    // offers one, else by hand until the button is released. Once per press.
-    void BeginWindowMove(QMouseEvent* event);
+    // Lets this press move the window once the pointer has travelled the
+    // drag distance with the left button still down: the window system's
+    // own move when it offers one, else by hand until the button is
+    // released. A press that ends before that is a click and moves nothing.
+    void ArmWindowMove(QMouseEvent* event);
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -51,8 +53,11 @@ private:
     QImage m_hBackground;
     int m_nBackgroundStyle = 0;
 
-    bool m_moveBegun = false;
+    void BeginWindowMove();
+
+    bool m_moveArmed = false;   // a press may still become a move
     bool m_manualMove = false;
+    QPoint m_pressPosition;     // global
     QPoint m_grabOffset;
 };
 

@@ -6,6 +6,7 @@
 
 #include "Canvas.h"
 
+#include "controls/ListMetrics.h"
 #include "mainwindow/DialogTemplate.h"
 
 #include <cstdio>
@@ -414,7 +415,9 @@ void SampleSkin(Writer& w, const std::string& dir, const std::string& type, cons
     const Rect list = ControlRect(1001);
     Image listPicture(list.w, list.h);
     FillRect(listPicture, 0, 0, list.w, list.h, VerticalGradient(0, list.h, t.listTop, t.listBottom));
-    for (int y = 15; y < list.h; y += 16) FillRect(listPicture, 4, y, list.w - 8, 1, Solid(t.listLine));
+    // One rule under each row of the list, at the list's own row pitch.
+    const int pitch = quabrel::kDeviceListRowHeight;
+    for (int y = pitch - 1; y < list.h; y += pitch) FillRect(listPicture, 4, y, list.w - 8, 1, Solid(t.listLine));
     save("list." + type, listPicture);
     sections += "\n[VideoList]\nNormal=list." + type + "\n";
 
