@@ -11,7 +11,9 @@
 
 #include "controls/MyListBox.h"
 #include "controls/MySliderControl.h"
+#include "controls/VideoWindow.h"
 #include "mainwindow/QuabrelDlg.h"
+#include "platform/media/GstPtr.h"
 #include "support/FakeDevices.h"
 #include "support/FakeV4l2.h"
 
@@ -83,10 +85,9 @@ int main(int argc, char** argv) {
 
     g_clock.start();
     std::vector<double> latencies;
-    GstPad* pad = gst_element_get_static_pad(window.Graph()->Source(), "src");
-    gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, OnSourceBuffer, nullptr, nullptr);
-    gst_object_unref(pad);
-    window.Graph()->Window()->SetShownObserver([&](GstClockTime pts) {
+    gst_pad_add_probe(quabrel::StaticPad(window.Graph()->Source(), "src").get(), GST_PAD_PROBE_TYPE_BUFFER,
+                      OnSourceBuffer, nullptr, nullptr);
+    window.Video()->SetShownObserver([&](GstClockTime pts) {
         std::lock_guard lock(g_mutex);
         const auto found = g_leftSource.find(pts);
         if (found == g_leftSource.end()) return;
@@ -106,7 +107,7 @@ int main(int argc, char** argv) {
         std::lock_guard lock(g_mutex);
         latencies.clear();
     }
-    const auto* video = window.Graph()->Window();
+    const auto* video = window.Video();
     const uint64_t shownBefore = video->FramesShown(), presentedBefore = video->FramesPresented();
     const std::size_t companionBefore = v4l2.Snapshot("/fake/quabrel").frameSizes.size();
     const double cpuBefore = CpuSeconds();

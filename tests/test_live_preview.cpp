@@ -5,7 +5,7 @@
 #include "controls/MyListBox.h"
 #include "controls/MySliderControl.h"
 #include "controls/SkinButton.h"
-#include "imaging/SampleGrabberCB.h"
+#include "controls/VideoWindow.h"
 #include "mainwindow/DialogTemplate.h"
 #include "mainwindow/QuabrelDlg.h"
 #include "platform/media/GstPtr.h"
@@ -98,7 +98,7 @@ TEST_F(LivePreview, AdjustedFramesReachThePictureAndTheCompanionAfterOneHeader) 
     EXPECT_TRUE(reddened == want) << "frames are the camera's through the tables";
 
     // The picture area shows the adjusted frame, not the camera's.
-    VideoWindow* video = m_window->Graph()->Window();
+    VideoWindow* video = m_window->Video();
     ASSERT_TRUE(WaitUntil([&] { return video->FramesShown() > 0; }));
     EXPECT_TRUE(video->isVisible());
     EXPECT_EQ(video->geometry(), m_window->VideoRect());
@@ -255,9 +255,9 @@ TEST_F(LivePreview, ACameraWithoutTheUsualSizeRunsAtOneItHasAndEverythingFollows
     EXPECT_EQ(companion.formats[0].fmt.pix.height, 480u);
     EXPECT_EQ(companion.formats[0].fmt.pix.bytesperline, 640u * 3);
     EXPECT_EQ(companion.formats[0].fmt.pix.sizeimage, kVgaBytes);
-    EXPECT_EQ(g_sampleGrabberCB.Width(), 640);
-    EXPECT_EQ(g_sampleGrabberCB.Height(), 480);
-    VideoWindow* video = m_window->Graph()->Window();
+    EXPECT_EQ(m_window->Capture().FrameCallback().Width(), 640);
+    EXPECT_EQ(m_window->Capture().FrameCallback().Height(), 480);
+    VideoWindow* video = m_window->Video();
     ASSERT_TRUE(WaitUntil([&] { return video->FramesShown() > 0; }));
     EXPECT_EQ(video->CurrentFrame().size(), QSize(640, 480));
     EXPECT_EQ(video->geometry(), m_window->VideoRect()) << "shown in the same picture area";
@@ -353,52 +353,6 @@ TEST_F(LivePreview, EndingTheWindowLeavesNoFrameInFlightAndNothingOpen) {
     EXPECT_EQ(CompanionFrames(), frames) << "no frame after the window ended";
     m_window.reset();
     EXPECT_EQ(m_v4l2.OpenCount(), 0) << "every device node closed";
-}
-
-TEST(FrameCallback, IdentityAndCountingAreFixed) {
-    CSampleGrabberCB& cb = g_sampleGrabberCB;
-    void* out = nullptr;
-    EXPECT_EQ(cb.QueryInterface(IID_ISampleGrabberCB, &out), S_OK);
-    EXPECT_EQ(out, &cb);
-    out = reinterpret_cast<void*>(0x1);
-    EXPECT_EQ(cb.QueryInterface(PROPSETID_VIDCAP_CAMERACONTROL, &out), E_NOINTERFACE);
-    EXPECT_EQ(out, reinterpret_cast<void*>(0x1)) << "left untouched";
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(cb.AddRef(), 2u);
-        EXPECT_EQ(cb.Release(), 1u);
-    }
-}
-
-TEST(FrameCallback, UntouchedWithoutAdjustmentsAndACompanionWithoutItsNode) {
-    FakeV4l2 v4l2;
-    CSkinConfig skins;
-    CquabrelDlg window(skins, "/nonexistent/", {.startBanner = false});
-    window.BuildBaseGraph();
-    ASSERT_TRUE(window.HasCompanionFilter());
-    g_sampleGrabberCB.SetUp(&window, 2, 2);
-    std::vector<uint8_t> frame{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
-    const std::vector<uint8_t> before = frame;
-    EXPECT_EQ(g_sampleGrabberCB.BufferCB(0, frame.data(), 12), S_OK);
-    EXPECT_EQ(frame, before);
-    EXPECT_TRUE(g_sampleGrabberCB.HeaderSent());
-    EXPECT_EQ(g_sampleGrabberCB.BufferCB(0, frame.data(), 12), S_OK);
-    const auto node = v4l2.Snapshot("/fake/quabrel");
-    EXPECT_EQ(node.formats.size(), 1u) << "the header once";
-    EXPECT_EQ(node.formats[0].fmt.pix.sizeimage, 12u);
-    EXPECT_EQ(node.frameSizes, (std::vector<std::size_t>{12, 12}));
-    window.TeardownGraph();
-}
-
-TEST(FrameCallback, ACompanionWhoseNodeWillNotOpenGetsNothing) {
-    // No fake device layer: the companion's made-up node does not exist.
-    CSkinConfig skins;
-    CquabrelDlg window(skins, "/nonexistent/", {.startBanner = false});
-    window.BuildBaseGraph();
-    ASSERT_TRUE(window.HasCompanionFilter());
-    g_sampleGrabberCB.SetUp(&window, 1, 1);
-    uint8_t pixel[3] = {9, 8, 7};
-    EXPECT_EQ(g_sampleGrabberCB.BufferCB(0, pixel, 3), E_NOINTERFACE);
-    window.TeardownGraph();
 }
 
 }  // namespace

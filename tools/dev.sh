@@ -58,13 +58,15 @@ test)
   # Qt and GStreamer are not instrumented: the live tests run under the
   # sanitizer and fail on races in our own code only.
   cmake -S . -B build/tsan-live -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUABREL_SANITIZE=thread >/dev/null
-  cmake --build build/tsan-live -j "$jobs" --target test_live_preview
-  QT_QPA_PLATFORM=offscreen python3 tests/tsan_own_races.py "$here/src" build/tsan-live/tests/test_live_preview
+  cmake --build build/tsan-live -j "$jobs" --target test_capture_session test_live_preview
+  for t in test_capture_session test_live_preview; do
+    QT_QPA_PLATFORM=offscreen python3 tests/tsan_own_races.py "$here/src" "build/tsan-live/tests/$t"
+  done
 
   echo "== fuzzers (short pass; see docs/fuzzing.md for long runs)"
   CC=clang CXX=clang++ configure_and_build build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQUABREL_CORE_ONLY=ON -DQUABREL_BUILD_TESTS=OFF -DQUABREL_BUILD_FUZZ=ON
-  for f in fuzz_skin_files fuzz_png_image; do
+  for f in fuzz_skin_files fuzz_png_image fuzz_skin_folder; do
     rm -rf "build/fuzz/corpus-$f" && mkdir -p "build/fuzz/corpus-$f"
     "build/fuzz/tests/fuzz/$f" -max_total_time=20 -print_final_stats=0 -artifact_prefix="build/fuzz/$f-" \
       "build/fuzz/corpus-$f" \

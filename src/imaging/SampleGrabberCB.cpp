@@ -1,57 +1,38 @@
 #include "imaging/SampleGrabberCB.h"
 
-#include "mainwindow/QuabrelDlg.h"
+#include "imaging/ColorProcessor.h"
+#include "platform/V4l2.h"
 
 #include <algorithm>
 #include <cstdint>
 
 namespace quabrel {
 
-CSampleGrabberCB g_sampleGrabberCB;
-
-HRESULT CSampleGrabberCB::QueryInterface(const Guid& iid, void** object) {
-    if (object == nullptr) return E_POINTER;
-    if (iid == IID_ISampleGrabberCB || iid == IID_IUnknown) {
-        *object = this;
-        return S_OK;
-    }
-    return E_NOINTERFACE;
-}
-
-HRESULT CSampleGrabberCB::SampleCB(double, void*) { return S_OK; }
-
-void CSampleGrabberCB::SetUp(CquabrelDlg* owner, int32_t width, int32_t height) {
-    m_owner = owner;
+void CSampleGrabberCB::SetUp(CColorProcessor* processor, const CompanionDevice* companion, bool hasCompanion,
+                             int32_t width, int32_t height) {
+    m_processor = processor;
+    m_companion = companion;
+    m_hasCompanion = hasCompanion;
     m_width = width;
     m_height = height;
     m_headerSent = false;
 }
 
 HRESULT CSampleGrabberCB::BufferCB(double, uint8_t* buffer, int32_t bufferLength) {
-    if (m_owner == nullptr || buffer == nullptr) return S_OK;
+    if (m_processor == nullptr || buffer == nullptr) return S_OK;
+    const std::size_t length = static_cast<std::size_t>(std::max(bufferLength, 0));
     const int64_t pixels = static_cast<int64_t>(m_width) * m_height;
-    m_owner->ColorProcessor().ProcessFrame(buffer, static_cast<int32_t>(std::clamp<int64_t>(pixels, 0, INT32_MAX)),
-                                           static_cast<std::size_t>(bufferLength > 0 ? bufferLength : 0));
+    m_processor->ProcessFrame(buffer, static_cast<int32_t>(std::clamp<int64_t>(pixels, 0, INT32_MAX)), length);
 
-    if (!m_owner->HasCompanionFilter()) return S_OK;
-    const KsObject* ks = m_owner->CompanionKsObject();
-    if (ks == nullptr) return E_NOINTERFACE;
-    const int handle = ks->KsGetObjectHandle();
-    if (handle < 0) return E_UNEXPECTED;
-
-    KsProperty property{PROPSETID_VIDCAP_CAMERACONTROL, kCompanionHeaderId, KSPROPERTY_TYPE_SET};
-    uint32_t returned = 0;
+    if (!m_hasCompanion) return S_OK;
+    if (m_companion == nullptr) return E_NOINTERFACE;
     if (!m_headerSent) {
-        m_header = {m_width, m_height, bufferLength};
         m_headerSent = true;
-        KsSynchronousDeviceControl(handle, IOCTL_KS_PROPERTY, &property, sizeof property, &m_header, sizeof m_header,
-                                   &returned);
+        m_companion->SetOutputFormat(m_width, m_height, bufferLength);
     }
     // The device's answers change nothing here: a frame it refuses is
     // simply not shown elsewhere.
-    property.id = kCompanionFrameId;
-    KsSynchronousDeviceControl(handle, IOCTL_KS_PROPERTY, &property, sizeof property, buffer,
-                               static_cast<uint32_t>(bufferLength > 0 ? bufferLength : 0), &returned);
+    m_companion->WriteFrame(buffer, length);
     return S_OK;
 }
 

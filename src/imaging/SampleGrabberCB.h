@@ -1,46 +1,50 @@
 #pragma once
 
 #include "platform/HResult.h"
-#include "platform/V4l2.h"
 
 #include <cstdint>
 
 namespace quabrel {
 
-class CquabrelDlg;
+class CColorProcessor;
+class CompanionDevice;
 
-inline constexpr Guid IID_IUnknown{0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-inline constexpr Guid IID_ISampleGrabberCB{0x0579154A, 0x2B53, 0x4994, {0xB0, 0xD0, 0xE7, 0x73, 0x14, 0x8E, 0xFF, 0x85}};
-
-// The per-frame callback of the sample grabber. It runs on the streaming
-// thread: it adjusts the frame in place with the window's colour processor,
-// then hands the same buffer to the companion device, after a one-time
-// header with the frame's size. One object for the whole program.
+// The per-frame callback of the grabber. It runs on the streaming thread:
+// it adjusts the frame in place with the colour processor, then hands the
+// same buffer to the companion device, after a one-time header with the
+// frame's size.
+//
+// Thread contract: SetUp runs on the interface thread while no frame is in
+// flight (before the callback is connected, after it is removed); BufferCB
+// runs on the streaming thread only in between. The processor and the
+// companion are borrowed: their owner keeps them alive until the callback
+// is removed.
 class CSampleGrabberCB {
 public:
-    HRESULT QueryInterface(const Guid& iid, void** object);
-    unsigned long AddRef() { return 2; }
-    unsigned long Release() { return 1; }
-    HRESULT SampleCB(double sampleTime, void* sample);
-    HRESULT BufferCB(double sampleTime, uint8_t* buffer, int32_t bufferLength);
+    // Set-up for a new connection: the frame size, what the frame goes
+    // through and to, and a header before the next frame. `companion` may be
+    // null: no companion device, frames are only adjusted.
+    void SetUp(CColorProcessor* processor, const CompanionDevice* companion, bool hasCompanion, int32_t width,
+               int32_t height);
 
-    // Set-up for a new connection (the interface thread, while no frame
-    // runs): the frame size, the owner, and a header before the next frame.
-    void SetUp(CquabrelDlg* owner, int32_t width, int32_t height);
+    // Adjusts the frame, then sends it on. E_NOINTERFACE when a companion
+    // was found but its node did not open; the frame is still adjusted.
+    HRESULT BufferCB(double sampleTime, uint8_t* buffer, int32_t bufferLength);
 
     int32_t Width() const { return m_width; }
     int32_t Height() const { return m_height; }
     bool HeaderSent() const { return m_headerSent; }
 
 private:
+    // --- set on the interface thread before frames flow, read by the
+    // streaming thread while they do
     int32_t m_width = 0;
     int32_t m_height = 0;
-    CquabrelDlg* m_owner = nullptr;
-    CompanionHeader m_header{};
+    CColorProcessor* m_processor = nullptr;
+    const CompanionDevice* m_companion = nullptr;
+    bool m_hasCompanion = false;
+    // --- only accessed from the streaming thread once set up
     bool m_headerSent = false;
 };
-
-// The one callback object; the grabber only borrows it.
-extern CSampleGrabberCB g_sampleGrabberCB;
 
 }  // namespace quabrel

@@ -5,7 +5,6 @@
 #include "controls/MyListBox.h"
 #include "controls/MySliderControl.h"
 #include "controls/SkinButton.h"
-#include "imaging/SampleGrabberCB.h"
 #include "mainwindow/DialogTemplate.h"
 #include "skin/ResourceImages.h"
 
@@ -155,9 +154,6 @@ bool CquabrelDlg::OnInitDialog() {
         slider->setRange(-100, 100);
         slider->setValue(0);
     }
-
-    m_bGraphBuilt = false;
-    m_bDeviceActive = false;
 
     m_hAudioMenu = std::make_unique<QMenu>();
     m_hAdvancedMenu = std::make_unique<QMenu>();

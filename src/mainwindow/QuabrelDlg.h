@@ -1,11 +1,8 @@
 #pragma once
 
-#include "imaging/ColorProcessor.h"
-#include "platform/HResult.h"
-#include "platform/media/DeviceEnumerator.h"
-#include "platform/media/FilterGraph.h"
-#include "platform/V4l2.h"
+#include "capture/CaptureSession.h"
 #include "imaging/VideoProcSetting.h"
+#include "platform/HResult.h"
 #include "skin/DialogSK.h"
 #include "skin/SkinConfig.h"
 
@@ -30,10 +27,11 @@ class CExplorer1;
 class CMyListBox;
 class CMySliderControl;
 class CxSkinButton;
+class VideoWindow;
 
 // The main and only window: a skinned, shaped dialog holding the picture
 // area, the device list, the playback and adjustment controls and the banner.
-class CquabrelDlg : public CDialogSK {
+class CquabrelDlg : public CDialogSK, private CaptureReporter {
     Q_OBJECT
 
 public:
@@ -47,7 +45,7 @@ public:
     CquabrelDlg(const CSkinConfig& skins, std::string exeDir) : CquabrelDlg(skins, std::move(exeDir), Options{}) {}
     ~CquabrelDlg() override;
 
-    CColorProcessor& ColorProcessor() { return m_colorProcessor; }
+    CColorProcessor& ColorProcessor() { return m_capture.ColorProcessor(); }
 
     // Skins by number: 30 built in, 31 + i entry i of the skin list.
     void ApplySkin(int number);
@@ -62,7 +60,6 @@ public:
     void TeardownGraph();
 
     // Devices (listing and lookup by name).
-    static constexpr const char* kCompanionName = "Quabrel";
     static constexpr int kAudioMenuTarget = 1000;
     static constexpr int kFirstAudioDeviceId = 10;
     static constexpr int kMaxAudioDevices = 20;  // ids 10 to 29
@@ -74,13 +71,9 @@ public:
     HRESULT FindDeviceFilter(DeviceFilterPtr* filter, const std::string& name, bool isVideo);
     const std::array<std::string, 30>& AudioDeviceNames() const { return m_audioDeviceNames; }
 
-    // The graph (live preview).
+    // The graph (live preview), run by the capture session.
     static const int kGraphEvent;  // posted by the graph when events wait
-    void BuildBaseGraph();
     void OnSelchangeDeviceList();
-    HRESULT InsertSampleGrabber();
-    void FindStreamConfig();
-    HRESULT ConnectGrabberCallback();
     HRESULT SetupVideoWindow(int skipRender);
     void SetVideoPosition();
     void EnablePlaybackButtons();
@@ -94,7 +87,6 @@ public:
     void UseSoftwareContrast();
     void UseSoftwareSaturation();
     void ApplyAdjustments();
-    void UpdateColorProcessor();
     void OnReleasedBrightness();
     void OnReleasedContrast();
     void OnReleasedSaturation();
@@ -108,22 +100,20 @@ public:
     void OnBnClickedGreen();
     void OnBnClickedBlue();
 
-    // For the frame callback (streaming thread, while the graph runs).
-    bool HasCompanionFilter() const { return m_pCompanionFilter != nullptr; }
-    const KsObject* CompanionKsObject() const { return m_pCompanionKs.get(); }
-
     // State, for tests.
-    FilterGraph* Graph() const { return m_pGraph.get(); }
-    bool GraphBuilt() const { return m_bGraphBuilt; }
-    bool DeviceActive() const { return m_bDeviceActive; }
-    bool HasVideoProcAmp() const { return m_pVideoProcAmp != nullptr; }
+    CaptureSession& Capture() { return m_capture; }
+    FilterGraph* Graph() const { return m_capture.Graph(); }
+    VideoWindow* Video() const { return m_videoWindow; }
+    bool GraphBuilt() const { return m_capture.GraphBuilt(); }
+    bool DeviceActive() const { return m_capture.DeviceActive(); }
+    bool HasVideoProcAmp() const { return m_capture.HasPictureControls(); }
     int GraphEventsTaken() const { return m_graphEventsTaken; }
-    const VideoProcSetting& Brightness() const { return m_brightness; }
-    const VideoProcSetting& Contrast() const { return m_contrast; }
-    const VideoProcSetting& Saturation() const { return m_saturation; }
-    int RedShift() const { return m_redShift; }
-    int GreenShift() const { return m_greenShift; }
-    int BlueShift() const { return m_blueShift; }
+    const VideoProcSetting& Brightness() const { return m_settings.brightness; }
+    const VideoProcSetting& Contrast() const { return m_settings.contrast; }
+    const VideoProcSetting& Saturation() const { return m_settings.saturation; }
+    int RedShift() const { return m_settings.redShift; }
+    int GreenShift() const { return m_settings.greenShift; }
+    int BlueShift() const { return m_settings.blueShift; }
 
     QWidget* GetDlgItem(int id) const;
     template <class T>
@@ -157,9 +147,13 @@ public Q_SLOTS:
 
 private:
     void CreateControls();
-    void ReleaseProcSetting(VideoProcSetting& setting, long property, int sliderId);
-    void ResetProcSetting(VideoProcSetting& setting, long property, int sliderId, int32_t softwareMinimum,
-                          int32_t softwareDefault);
+    // The capture session's failures, as message boxes.
+    void Report(const std::string& text, const std::string& caption) override;
+    void ReleaseProcSetting(VideoProcSetting& setting, VideoProcAmp::Property property, int sliderId);
+    void ResetProcSetting(VideoProcSetting& setting, VideoProcAmp::Property property, int sliderId,
+                          int32_t softwareMinimum, int32_t softwareDefault);
+    void UseSoftwareRange(VideoProcSetting& setting, int sliderId, int32_t minimum, int32_t defaultValue);
+    void BindPictureControls();
     void SetFixedControlLooks();
     // The common part of both skin kinds: background and its style, slider
     // colours, the outline cut at `transparent`, size and centred position.
@@ -169,7 +163,6 @@ private:
     const std::string m_strExeDir;
     const Options m_options;
 
-    CColorProcessor m_colorProcessor;
     int m_bDragWindow = 0;
     int m_bSoundOn = 0;
     int m_bAdvancedMenuBuilt = 0;
@@ -178,33 +171,14 @@ private:
     std::unique_ptr<QMenu> m_hAdvancedMenu;
     std::unique_ptr<QMenu> m_systemMenu;
 
-    // Capture state.
+    // Capture: the engine, and what the window shows of it.
+    CaptureSession m_capture{*this};
     std::string m_strAudioDevice;
     std::array<std::string, 30> m_audioDeviceNames;
-    DeviceFilterPtr m_pCompanionFilter;
     QRect m_rcVideo;
     bool m_bShowPlaceholder = true;
-    bool m_bGraphBuilt = false;
-    bool m_bDeviceActive = false;
-    bool m_bNoVideoWindow = false;
-    bool m_bPaused = false;
-    bool m_stillImage = false;
-    std::unique_ptr<FilterGraph> m_pGraph;
-    bool m_pCaptureBuilder = false;  // a capture stream is being built
-    bool m_pSampleGrabber = false;   // the graph has its grabber
-    DeviceFilterPtr m_pDeviceFilter;
-    FilterGraph* m_pStreamConfig = nullptr;
-    std::unique_ptr<VideoProcAmp> m_pVideoProcAmp;
-    std::unique_ptr<KsObject> m_pCompanionKs;
     int m_graphEventsTaken = 0;
-
-    // Picture settings: software ranges until a source says otherwise.
-    VideoProcSetting m_brightness{0, 0, 1, -100, 100, false};
-    VideoProcSetting m_contrast{0, 0, 1, -100, 100, false};
-    VideoProcSetting m_saturation{0, 0, 1, 0, 100, false};
-    int m_redShift = 0;
-    int m_greenShift = 0;
-    int m_blueShift = 0;
+    PictureSettings m_settings;
 
     std::string m_strSkinDirectory;
     std::string m_strSkinFile;
@@ -220,6 +194,7 @@ private:
     CMyListBox* m_videoList = nullptr;
     QLineEdit* m_hiddenEdit = nullptr;
     QLabel* m_videoArea = nullptr;
+    VideoWindow* m_videoWindow = nullptr;  // inside m_videoArea, shown while a graph renders
     CBitComboBox* m_frameRate = nullptr;
     CExplorer1* m_banner = nullptr;
 };

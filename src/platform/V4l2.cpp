@@ -89,49 +89,29 @@ HRESULT VideoProcAmp::Set(long property, int32_t value, long) const {
     return control.id != 0 && XIoctl(m_node->Fd(), VIDIOC_S_CTRL, &control) == 0 ? S_OK : E_FAIL;
 }
 
-std::unique_ptr<KsObject> KsObject::Open(const std::string& devicePath) {
+std::unique_ptr<CompanionDevice> CompanionDevice::Open(const std::string& devicePath) {
     auto node = DeviceNode::Open(devicePath);
-    return node ? std::unique_ptr<KsObject>(new KsObject(std::move(node))) : nullptr;
+    return node ? std::unique_ptr<CompanionDevice>(new CompanionDevice(std::move(node))) : nullptr;
 }
 
-int KsObject::KsGetObjectHandle() const { return m_node ? m_node->Fd() : -1; }
+HRESULT CompanionDevice::SetOutputFormat(int32_t width, int32_t height, int32_t length) const {
+    if (width <= 0 || height <= 0 || length <= 0) return E_FAIL;
+    // The loopback device's output side: what other programs will read.
+    v4l2_format format{};
+    format.type = V4L2_BUF_TYPE_VIDEO_OUTPUT;
+    format.fmt.pix.width = static_cast<uint32_t>(width);
+    format.fmt.pix.height = static_cast<uint32_t>(height);
+    format.fmt.pix.pixelformat = V4L2_PIX_FMT_BGR24;
+    format.fmt.pix.field = V4L2_FIELD_NONE;
+    format.fmt.pix.bytesperline = static_cast<uint32_t>(width) * 3;
+    format.fmt.pix.sizeimage = static_cast<uint32_t>(length);
+    format.fmt.pix.colorspace = V4L2_COLORSPACE_SRGB;
+    return XIoctl(m_node->Fd(), VIDIOC_S_FMT, &format) < 0 ? E_FAIL : S_OK;
+}
 
-HRESULT KsSynchronousDeviceControl(int handle, unsigned long ioControl, const void* property, uint32_t propertyLength,
-                                   void* data, uint32_t dataLength, uint32_t* bytesReturned) {
-    if (bytesReturned != nullptr) *bytesReturned = 0;
-    if (handle < 0 || ioControl != IOCTL_KS_PROPERTY || property == nullptr || propertyLength < sizeof(KsProperty))
-        return E_FAIL;
-    KsProperty request;
-    std::memcpy(&request, property, sizeof request);
-    if (!(request.set == PROPSETID_VIDCAP_CAMERACONTROL) || request.flags != KSPROPERTY_TYPE_SET) return E_FAIL;
-
-    if (request.id == kCompanionHeaderId) {
-        if (data == nullptr || dataLength < sizeof(CompanionHeader)) return E_FAIL;
-        CompanionHeader header;
-        std::memcpy(&header, data, sizeof header);
-        if (header.width <= 0 || header.height <= 0 || header.length <= 0) return E_FAIL;
-        // The loopback device's output side: what other programs will read.
-        v4l2_format format{};
-        format.type = V4L2_BUF_TYPE_VIDEO_OUTPUT;
-        format.fmt.pix.width = static_cast<uint32_t>(header.width);
-        format.fmt.pix.height = static_cast<uint32_t>(header.height);
-        format.fmt.pix.pixelformat = V4L2_PIX_FMT_BGR24;
-        format.fmt.pix.field = V4L2_FIELD_NONE;
-        format.fmt.pix.bytesperline = static_cast<uint32_t>(header.width) * 3;
-        format.fmt.pix.sizeimage = static_cast<uint32_t>(header.length);
-        format.fmt.pix.colorspace = V4L2_COLORSPACE_SRGB;
-        if (XIoctl(handle, VIDIOC_S_FMT, &format) < 0) return E_FAIL;
-        if (bytesReturned != nullptr) *bytesReturned = sizeof header;
-        return S_OK;
-    }
-    if (request.id == kCompanionFrameId) {
-        if (data == nullptr) return E_FAIL;
-        const long written = CurrentV4l2Io().Write(handle, data, dataLength);
-        if (written < 0) return E_FAIL;
-        if (bytesReturned != nullptr) *bytesReturned = static_cast<uint32_t>(written);
-        return S_OK;
-    }
-    return E_FAIL;
+HRESULT CompanionDevice::WriteFrame(const uint8_t* frame, std::size_t length) const {
+    if (frame == nullptr) return E_FAIL;
+    return CurrentV4l2Io().Write(m_node->Fd(), frame, length) < 0 ? E_FAIL : S_OK;
 }
 
 }  // namespace quabrel

@@ -62,48 +62,21 @@ private:
     std::unique_ptr<DeviceNode> m_node;
 };
 
-// The request vocabulary the frame callback speaks to the companion device:
-// a property request of a known set, id 3 for the 12-byte header (width,
-// height, frame length) and 6 for a frame.
-struct Guid {
-    uint32_t data1;
-    uint16_t data2, data3;
-    uint8_t data4[8];
-    bool operator==(const Guid&) const = default;
-};
-
-inline constexpr Guid PROPSETID_VIDCAP_CAMERACONTROL{0xC6E13370, 0x30AC, 0x11D0, {0xA1, 0x8C, 0x00, 0xA0, 0xC9, 0x11, 0x89, 0x56}};
-inline constexpr uint32_t KSPROPERTY_TYPE_SET = 2;
-inline constexpr uint32_t kCompanionHeaderId = 3;
-inline constexpr uint32_t kCompanionFrameId = 6;
-inline constexpr unsigned long IOCTL_KS_PROPERTY = 0x002F0003;
-
-struct KsProperty {
-    Guid set;
-    uint32_t id;
-    uint32_t flags;
-};
-static_assert(sizeof(KsProperty) == 24);
-
-struct CompanionHeader {
-    int32_t width, height, length;
-};
-static_assert(sizeof(CompanionHeader) == 12);
-
-// The companion device's node (a v4l2loopback device): the header sets its
-// output format (24-bit BGR, that size, that frame length), a frame is
-// written to it.
-class KsObject {
+// The companion device's node (a v4l2loopback device): what other programs
+// read as the adjusted camera. Its output side takes 24-bit BGR frames of
+// the size set last.
+class CompanionDevice {
 public:
-    static std::unique_ptr<KsObject> Open(const std::string& devicePath);
-    int KsGetObjectHandle() const;
+    // Null when the node does not open.
+    static std::unique_ptr<CompanionDevice> Open(const std::string& devicePath);
+
+    // The output format: width x height, `length` bytes a frame.
+    HRESULT SetOutputFormat(int32_t width, int32_t height, int32_t length) const;
+    HRESULT WriteFrame(const uint8_t* frame, std::size_t length) const;
 
 private:
-    explicit KsObject(std::unique_ptr<DeviceNode> node) : m_node(std::move(node)) {}
+    explicit CompanionDevice(std::unique_ptr<DeviceNode> node) : m_node(std::move(node)) {}
     std::unique_ptr<DeviceNode> m_node;
 };
-
-HRESULT KsSynchronousDeviceControl(int handle, unsigned long ioControl, const void* property, uint32_t propertyLength,
-                                   void* data, uint32_t dataLength, uint32_t* bytesReturned);
 
 }  // namespace quabrel

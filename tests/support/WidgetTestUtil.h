@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <ostream>
+
 namespace quabrel::testing {
 
 // Records every message the program shows instead of opening a box.
@@ -66,3 +68,6 @@ inline QImage Solid(int w, int h, QRgb color) {
 }
 
 }  // namespace quabrel::testing
+
+// Failures print texts as texts, not as bytes.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }

@@ -5,95 +5,12 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QPainter>
 
 namespace quabrel {
 
-// ---------------------------------------------------------------- window
-
-VideoWindow::VideoWindow(QWidget* parent) : QWidget(parent) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    QPalette p = palette();
-    p.setColor(QPalette::Window, Qt::black);
-    setPalette(p);
-}
-
-VideoWindow::~VideoWindow() = default;
-
-void VideoWindow::Present(GstSample* sample) {
-    GstPtr<GstSample> dropped;  // a frame never shown: released outside the lock
-    {
-        std::lock_guard lock(m_mutex);
-        dropped = std::exchange(m_pending, GstPtr<GstSample>::Ref(sample));
-    }
-    ++m_presented;
-    // One repaint request in flight at most; it takes whatever is newest.
-    if (!m_updateQueued.exchange(true)) QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
-}
-
-namespace {
-
-// A view of a sample's 24-bit BGR picture, valid while the sample lives.
-QImage ImageOf(GstSample* sample, GstMapInfo& map) {
-    GstVideoInfo info;
-    GstBuffer* buffer = gst_sample_get_buffer(sample);
-    if (buffer == nullptr || !gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) ||
-        !gst_buffer_map(buffer, &map, GST_MAP_READ))
-        return QImage();
-    return QImage(map.data, GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info),
-                  GST_VIDEO_INFO_PLANE_STRIDE(&info, 0), QImage::Format_BGR888);
-}
-
-}  // namespace
-
-QImage VideoWindow::CurrentFrame() const {
-    GstPtr<GstSample> sample;
-    {
-        std::lock_guard lock(m_mutex);
-        sample = m_current;
-    }
-    if (!sample) return QImage();
-    GstMapInfo map;
-    const QImage view = ImageOf(sample.get(), map);
-    if (view.isNull()) return view;
-    QImage copy = view.copy();
-    gst_buffer_unmap(gst_sample_get_buffer(sample.get()), &map);
-    return copy;
-}
-
-void VideoWindow::paintEvent(QPaintEvent*) {
-    m_updateQueued = false;
-    GstPtr<GstSample> sample;
-    GstPtr<GstSample> replaced;
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_pending) {
-            replaced = std::exchange(m_current, std::move(m_pending));
-            m_pending.reset();
-            ++m_shown;
-        }
-        sample = m_current;
-    }
-    if (sample && m_shownObserver) m_shownObserver(GST_BUFFER_PTS(gst_sample_get_buffer(sample.get())));
-    QPainter painter(this);
-    GstMapInfo map;
-    const QImage frame = sample ? ImageOf(sample.get(), map) : QImage();
-    if (frame.isNull()) {
-        painter.fillRect(rect(), Qt::black);
-        return;
-    }
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(rect(), frame);
-    gst_buffer_unmap(gst_sample_get_buffer(sample.get()), &map);
-}
-
 // ---------------------------------------------------------------- graph
 
-FilterGraph::FilterGraph() {
-    m_pipeline = MakeElement("pipeline", "quabrel-graph");
-    m_window = new VideoWindow();
-    m_window->hide();
-}
+FilterGraph::FilterGraph() { m_pipeline = MakeElement("pipeline", "quabrel-graph"); }
 
 FilterGraph::~FilterGraph() {
     Stop();
@@ -102,7 +19,6 @@ FilterGraph::~FilterGraph() {
         const auto bus = GstPtr<GstBus>::Adopt(gst_element_get_bus(m_pipeline.get()));
         gst_bus_set_sync_handler(bus.get(), nullptr, nullptr, nullptr);
     }
-    delete m_window.data();
 }
 
 HRESULT FilterGraph::AddSource(GstElement* source, const char* name) {
@@ -267,7 +183,8 @@ GstFlowReturn FilterGraph::OnSample(GstElement* sink, gpointer self) {
     auto* graph = static_cast<FilterGraph*>(self);
     const auto sample = GstPtr<GstSample>::Adopt(gst_app_sink_pull_sample(GST_APP_SINK(sink)));
     if (!sample) return GST_FLOW_OK;
-    if (VideoWindow* window = graph->m_window.data()) window->Present(sample.get());
+    std::lock_guard lock(graph->m_targetMutex);
+    if (graph->m_target != nullptr) graph->m_target->Present(sample.get());
     return GST_FLOW_OK;
 }
 
@@ -302,28 +219,9 @@ HRESULT FilterGraph::SetPositionToStart() {
                : E_FAIL;
 }
 
-HRESULT FilterGraph::PutMessageDrain(QObject* window) {
-    // A graph without a renderer has no window to drain.
-    return window != nullptr && m_rendered ? S_OK : E_FAIL;
-}
-
-HRESULT FilterGraph::PutOwner(QWidget* owner) {
-    if (!m_window) return E_FAIL;
-    m_window->setParent(owner);
-    if (owner == nullptr) m_window->hide();
-    return S_OK;
-}
-
-HRESULT FilterGraph::PutVisible(bool visible) {
-    if (!m_window) return E_FAIL;
-    m_window->setVisible(visible && m_window->parentWidget() != nullptr);
-    return S_OK;
-}
-
-HRESULT FilterGraph::SetWindowPosition(const QRect& rect) {
-    if (!m_window || rect.isEmpty()) return E_FAIL;
-    m_window->setGeometry(rect);
-    return S_OK;
+void FilterGraph::SetFrameTarget(FrameTarget* target) {
+    std::lock_guard lock(m_targetMutex);
+    m_target = target;
 }
 
 HRESULT FilterGraph::SetNotifyWindow(QObject* window, int eventType) {

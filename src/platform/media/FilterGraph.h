@@ -5,8 +5,6 @@
 #include "platform/media/GstPtr.h"
 
 #include <QPointer>
-#include <QRect>
-#include <QWidget>
 
 #include <atomic>
 #include <deque>
@@ -33,47 +31,21 @@ struct VideoFormat {
     bool operator==(const VideoFormat&) const = default;
 };
 
-class FilterGraph;
-
-// The picture of the graph inside a window: a child widget that shows the
-// newest frame. Frames arrive on the streaming thread and replace the one
-// waiting, so the screen never runs behind.
-class VideoWindow : public QWidget {
-    Q_OBJECT
-
+// Where the graph's frames go to be seen: called on the streaming thread
+// with each adjusted frame (24-bit BGR), which it may keep by taking a
+// reference.
+class FrameTarget {
 public:
-    explicit VideoWindow(QWidget* parent = nullptr);
-    ~VideoWindow() override;
-
-    // Streaming thread: the frame to show next (replaces an unshown one).
-    void Present(GstSample* sample);
-    // How many frames were handed over, and shown.
-    uint64_t FramesPresented() const { return m_presented.load(); }
-    uint64_t FramesShown() const { return m_shown.load(); }
-    // The frame on screen now, as an image (empty before the first).
-    QImage CurrentFrame() const;
-    // Told, on the interface thread, the timestamp of each frame as it goes
-    // on screen: for measuring how far the picture runs behind.
-    void SetShownObserver(std::function<void(GstClockTime)> observer) { m_shownObserver = std::move(observer); }
+    virtual void Present(GstSample* sample) = 0;
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    // Guards the two frames; held only to swap handles, never to paint.
-    mutable std::mutex m_mutex;
-    GstPtr<GstSample> m_pending;  // written by the streaming thread
-    GstPtr<GstSample> m_current;  // the interface thread's, once taken
-    std::atomic<bool> m_updateQueued{false};
-    std::atomic<uint64_t> m_presented{0};
-    std::atomic<uint64_t> m_shown{0};
-    std::function<void(GstClockTime)> m_shownObserver;
+    ~FrameTarget() = default;
 };
 
 // The one media graph: a source, the sample grabber (24-bit BGR, a
 // callback per frame on the streaming thread, buffer edited in place) and a
-// renderer into a VideoWindow. Operations answer in the engine's result
-// vocabulary.
+// renderer that hands frames to a FrameTarget. Operations answer in the
+// engine's result vocabulary.
 class FilterGraph {
 public:
     using FrameCallback = std::function<void(uint8_t* buffer, int32_t length)>;
@@ -110,12 +82,10 @@ public:
     HRESULT StopWhenReady();
     HRESULT SetPositionToStart();
 
-    // Video window.
-    HRESULT PutMessageDrain(QObject* window);
-    HRESULT PutOwner(QWidget* owner);
-    HRESULT PutVisible(bool visible);
-    HRESULT SetWindowPosition(const QRect& rect);
-    VideoWindow* Window() const { return m_window.data(); }
+    // Rendering: whether the graph has a renderer, and where it shows the
+    // frames (null: nowhere; returns after any frame in hand was given).
+    bool HasRenderer() const { return m_rendered; }
+    void SetFrameTarget(FrameTarget* target);
 
     // Events: posted to `window` as a QEvent of type `eventType` on the
     // interface thread when one waits; GetEvent takes them one at a time
@@ -149,11 +119,14 @@ private:
     Fraction m_rate;                     // the camera's own fraction behind it
     GstPtr<GstCaps> m_offered;           // what the open source offers
 
-    std::mutex m_callbackMutex;  // held by the streaming thread per frame
+    // --- shared with the streaming thread, each under its mutex: held there
+    // for one frame's callback or hand-over, here only to swap the pointer
+    std::mutex m_callbackMutex;
     FrameCallback m_callback;
+    std::mutex m_targetMutex;
+    FrameTarget* m_target = nullptr;
 
-    QPointer<VideoWindow> m_window;
-
+    // --- shared with the thread that posts bus messages
     std::mutex m_eventMutex;
     std::deque<long> m_events;
     QPointer<QObject> m_notifyWindow;
