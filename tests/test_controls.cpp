@@ -4,6 +4,7 @@
 #include "controls/MyListBox.h"
 #include "controls/MySliderControl.h"
 #include "skin/ResourceImages.h"
+#include "support/SkinTestUtil.h"
 #include "support/TempDir.h"
 #include "support/WidgetTestUtil.h"
 
@@ -22,6 +23,7 @@ namespace quabrel {
 namespace {
 
 using testing::Click;
+using testing::PicturesFrom;
 using testing::DragTo;
 using testing::Paint;
 using testing::Press;
@@ -395,7 +397,7 @@ TEST(DeviceListBox, RowsKeepTheirPitchAndALargeFontIsBroughtDownToFitThem) {
 
 TEST(DeviceListBox, TextIsDrawnOverTheSkinPictureWithoutFilling) {
     ListRig rig;
-    rig.list->SetSkin("VideoList", rig.SkinWithPicture("list.bmp"), rig.dir.Path(), "bmp");
+    rig.list->SetSkin(PicturesFrom("VideoList", rig.SkinWithPicture("list.bmp"), rig.dir.Path(), "bmp").normal);
     ASSERT_FALSE(rig.list->BackgroundPicture().isNull());
     rig.list->addItem(QStringLiteral("Camera"));
     rig.list->addItem(QStringLiteral("Other camera"));
@@ -412,11 +414,11 @@ TEST(DeviceListBox, TextIsDrawnOverTheSkinPictureWithoutFilling) {
 
 TEST(DeviceListBox, OnlyTheNormalPictureCountsAndAMissingOneLeavesNone) {
     ListRig rig;
-    rig.list->SetSkin("VideoList", rig.SkinWithPicture("list.bmp"), rig.dir.Path(), "bmp");
+    rig.list->SetSkin(PicturesFrom("VideoList", rig.SkinWithPicture("list.bmp"), rig.dir.Path(), "bmp").normal);
     ASSERT_FALSE(rig.list->BackgroundPicture().isNull());
-    rig.list->SetSkin("VideoList", rig.SkinWithPicture("gone.bmp"), rig.dir.Path(), "bmp");
+    rig.list->SetSkin(PicturesFrom("VideoList", rig.SkinWithPicture("gone.bmp"), rig.dir.Path(), "bmp").normal);
     EXPECT_TRUE(rig.list->BackgroundPicture().isNull()) << "Down names a picture, but only Normal is used";
-    rig.list->SetSkin("VideoList", rig.SkinWithPicture(""), rig.dir.Path(), "bmp");
+    rig.list->SetSkin(PicturesFrom("VideoList", rig.SkinWithPicture(""), rig.dir.Path(), "bmp").normal);
     EXPECT_TRUE(rig.list->BackgroundPicture().isNull());
     const QImage shown = Paint(*rig.list->viewport());
     EXPECT_EQ(shown.pixel(5, 5), rig.list->palette().color(QPalette::Base).rgb());

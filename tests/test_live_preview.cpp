@@ -297,7 +297,15 @@ private:
     std::set<GObject*> m_alive;
 };
 
-std::size_t OpenDescriptors() { return QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size(); }
+// Open descriptors other than wake-up event counters: the toolkit's helper
+// threads (which scale pictures for painting) each hold one, and come and go
+// on their own schedule. A graph's bus holds a socket pair.
+std::size_t OpenDescriptors() {
+    std::size_t count = 0;
+    for (const QFileInfo& fd : QDir("/proc/self/fd").entryInfoList(QDir::Files | QDir::System))
+        if (!fd.symLinkTarget().endsWith(QStringLiteral("anon_inode:[eventfd]"))) ++count;
+    return count;
+}
 
 TEST_F(LivePreview, SwitchingCamerasFiftyTimesLeavesNoElementAndNoDescriptorBehind) {
     Choose("Fake Camera Plain");

@@ -16,6 +16,9 @@
 #include <QScreen>
 #include <QScrollBar>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <map>
@@ -304,6 +307,34 @@ TEST(MainWindowSkin, SampleSkinsDressEveryButtonAndTheList) {
                 EXPECT_EQ(button->HasMask(), std::string(current) == "1") << "the PNG skin masks every button";
             }
         EXPECT_FALSE(window.Item<CMyListBox>(1001)->BackgroundPicture().isNull());
+    }
+    EXPECT_TRUE(messages.Texts().isEmpty());
+}
+
+// How often a file was opened while `action` ran, as the kernel saw it.
+template <class Action>
+int OpensOf(const std::string& path, Action action) {
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (watch < 0 || inotify_add_watch(watch, path.c_str(), IN_OPEN) < 0) return -1;
+    action();
+    int opens = 0;
+    alignas(inotify_event) char buffer[4096];
+    for (ssize_t n; (n = ::read(watch, buffer, sizeof buffer)) > 0;)
+        for (char* at = buffer; at < buffer + n; at += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(at)->len)
+            if (reinterpret_cast<inotify_event*>(at)->mask & IN_OPEN) ++opens;
+    ::close(watch);
+    return opens;
+}
+
+TEST(MainWindowSkin, ASkinChangeReadsTheSkinFileOnce) {
+    Install install;
+    MessageRecorder messages;
+    CquabrelDlg window(install.Skins("-1"), install.ExeDir(), kNoBanner);
+    for (const char* name : {"graphite", "aurora"}) {
+        const std::string directory = install.ExeDir() + "skin/" + name + "/";
+        const std::string file = directory + name + ".ini";
+        EXPECT_EQ(OpensOf(file, [&] { window.ApplySkinFromFiles(file, directory); }), 1) << name;
+        EXPECT_FALSE(window.Item<CMyListBox>(1001)->BackgroundPicture().isNull()) << name;
     }
     EXPECT_TRUE(messages.Texts().isEmpty());
 }

@@ -1,5 +1,6 @@
 #include "controls/SkinButton.h"
 #include "skin/ResourceImages.h"
+#include "support/SkinTestUtil.h"
 #include "support/TempDir.h"
 #include "support/WidgetTestUtil.h"
 
@@ -12,6 +13,7 @@ namespace quabrel {
 namespace {
 
 using testing::Click;
+using testing::PicturesFrom;
 using testing::DragTo;
 using testing::Hover;
 using testing::Paint;
@@ -53,8 +55,8 @@ struct Rig {
         Save("o.bmp", Solid(8, 8, kBlue));
         Save("x.bmp", Solid(8, 8, kGrey));
         Save("f.bmp", Solid(8, 8, kYellow));
-        button->SetSkinFromFiles("B", Skin("Normal=n.bmp\nDown=d.bmp\nOver=o.bmp\nDisabled=x.bmp\nFocus=f.bmp\n"), dir.Path(),
-                                 "bmp", CxSkinButton::kStretch, 0, 0);
+        button->SetSkin(PicturesFrom("B", Skin("Normal=n.bmp\nDown=d.bmp\nOver=o.bmp\nDisabled=x.bmp\nFocus=f.bmp\n"), dir.Path(),
+                                 "bmp"), CxSkinButton::kStretch, 0, 0);
     }
 
     TempDir dir;
@@ -91,7 +93,7 @@ TEST(SkinButtonPictures, EachStateShowsItsPictureFirstMatchWins) {
 TEST(SkinButtonPictures, NormalOnlyServesEveryStateButPressed) {
     Rig rig;
     rig.Save("n.bmp", Solid(4, 4, kRed));
-    rig.button->SetSkinFromFiles("B", rig.Skin("Normal=n.bmp\nDisabled=missing.bmp\n"), rig.dir.Path(), "bmp",
+    rig.button->SetSkin(PicturesFrom("B", rig.Skin("Normal=n.bmp\nDisabled=missing.bmp\n"), rig.dir.Path(), "bmp"),
                                  CxSkinButton::kStretch, 0, 0);
     Hover(*rig.button, {5, 5});
     EXPECT_EQ(rig.Centre(), kRed);
@@ -112,11 +114,11 @@ TEST(SkinButtonPictures, ReskinWithNothingNamedLeavesThePlainFaceButKeepsTheShap
     mask.setPixel(0, 0, kKey);
     rig.Save("m.bmp", mask);
     rig.Save("n.bmp", Solid(40, 20, kRed));
-    rig.button->SetSkinFromFiles("B", rig.Skin("Normal=n.bmp\nMask=m.bmp\n"), rig.dir.Path(), "bmp", CxSkinButton::kStretch, 0, 0);
+    rig.button->SetSkin(PicturesFrom("B", rig.Skin("Normal=n.bmp\nMask=m.bmp\n"), rig.dir.Path(), "bmp"), CxSkinButton::kStretch, 0, 0);
     ASSERT_TRUE(rig.button->HasShape());
     const QRegion shape = rig.button->Shape();
 
-    rig.button->SetSkinFromFiles("", "", "", "bmp", CxSkinButton::kStretch, 0, 0);
+    rig.button->SetSkin(PicturesFrom("", "", "", "bmp"), CxSkinButton::kStretch, 0, 0);
     EXPECT_FALSE(rig.button->HasMask());
     EXPECT_EQ(rig.button->Shape(), shape) << "a skin without a mask keeps the old shape";
     EXPECT_EQ(rig.Centre(), Face(*rig.button));
@@ -156,7 +158,7 @@ TEST(SkinButtonDrawing, DrawModesPlaceTheSamePictureThreeWays) {
         {CxSkinButton::kTile, {17, 13}, kBlue},    {CxSkinButton::kTile, {39, 19}, kBlue},
     };
     for (const Case& c : cases) {
-        rig.button->SetSkinFromFiles("B", skin, rig.dir.Path(), "bmp", c.mode, 0, 0);
+        rig.button->SetSkin(PicturesFrom("B", skin, rig.dir.Path(), "bmp"), c.mode, 0, 0);
         EXPECT_EQ(Paint(*rig.button).pixel(c.at), c.expected) << "mode " << c.mode << " at " << c.at.x() << "," << c.at.y();
     }
 }
@@ -176,7 +178,7 @@ TEST(SkinButtonDrawing, MaskShowsThePictureWhereBlackAndTheBackdropWhereWhite) {
         for (int x = 20; x < 40; ++x) mask.setPixel(x, y, 0xFFFFFFFF);
     rig.Save("m.bmp", mask);
     rig.Save("n.bmp", Solid(40, 20, kRed));
-    rig.button->SetSkinFromFiles("B", rig.Skin("Normal=n.bmp\nMask=m.bmp\n"), rig.dir.Path(), "bmp", CxSkinButton::kStretch, 0, 0);
+    rig.button->SetSkin(PicturesFrom("B", rig.Skin("Normal=n.bmp\nMask=m.bmp\n"), rig.dir.Path(), "bmp"), CxSkinButton::kStretch, 0, 0);
     const QImage shown = Paint(*rig.button);
     EXPECT_EQ(shown.pixel(5, 10), kRed);
     EXPECT_EQ(shown.pixel(30, 10), kBackdrop);
@@ -195,7 +197,7 @@ TEST(SkinButtonShape, RunsOfNonKeyPixelsIncludingTheLastColumn) {
 TEST(SkinButtonShape, AllKeyMaskHidesTheButtonWhichStillExists) {
     Rig rig;
     rig.Save("m.bmp", Solid(40, 20, kKey));
-    rig.button->SetSkinFromFiles("B", rig.Skin("Mask=m.bmp\n"), rig.dir.Path(), "bmp", CxSkinButton::kStretch, 0, 0);
+    rig.button->SetSkin(PicturesFrom("B", rig.Skin("Mask=m.bmp\n"), rig.dir.Path(), "bmp"), CxSkinButton::kStretch, 0, 0);
     EXPECT_TRUE(rig.button->HasShape());
     EXPECT_TRUE(rig.button->Shape().isEmpty());
     EXPECT_FALSE(rig.button->mask().intersects(rig.button->rect())) << "nothing of the button may show";
@@ -207,7 +209,7 @@ TEST(SkinButtonShape, AllKeyMaskHidesTheButtonWhichStillExists) {
 TEST(SkinButtonShape, NaturalModeSizesTheButtonToItsMask) {
     Rig rig;
     rig.Save("m.bmp", Solid(17, 9, 0xFF000000));
-    rig.button->SetSkinFromFiles("B", rig.Skin("Mask=m.bmp\n"), rig.dir.Path(), "bmp", CxSkinButton::kNatural, 0, 0);
+    rig.button->SetSkin(PicturesFrom("B", rig.Skin("Mask=m.bmp\n"), rig.dir.Path(), "bmp"), CxSkinButton::kNatural, 0, 0);
     EXPECT_EQ(rig.button->size(), QSize(17, 9));
     EXPECT_EQ(rig.button->pos(), QPoint(10, 10));
 }
@@ -320,7 +322,7 @@ TEST(SkinButtonMouse, LosingFocusEndsThePress) {
 TEST(SkinButtonText, CentredTextInTheTextColourAndTwoColoursWhenDisabled) {
     Rig rig;
     rig.Save("n.bmp", Solid(4, 4, 0xFFFFFFFF));
-    rig.button->SetSkinFromFiles("B", rig.Skin("Normal=n.bmp\nDisabled=n.bmp\n"), rig.dir.Path(), "bmp", CxSkinButton::kStretch,
+    rig.button->SetSkin(PicturesFrom("B", rig.Skin("Normal=n.bmp\nDisabled=n.bmp\n"), rig.dir.Path(), "bmp"), CxSkinButton::kStretch,
                                  0, 0);
     auto colours = [&] {
         QSet<QRgb> seen;
@@ -382,12 +384,12 @@ TEST(SkinButtonText, APlainFaceStandsOutFromItsWindowAndSaysWhatTheButtonDoes) {
 
     // A picture says it all: no caption over it.
     rig.Save("n.bmp", Solid(4, 4, 0xFFFFFFFF));
-    rig.button->SetSkinFromFiles("B", rig.Skin("Normal=n.bmp\n"), rig.dir.Path(), "bmp", CxSkinButton::kStretch, 0, 0);
+    rig.button->SetSkin(PicturesFrom("B", rig.Skin("Normal=n.bmp\n"), rig.dir.Path(), "bmp"), CxSkinButton::kStretch, 0, 0);
     const QImage pictured = Paint(*rig.button);
     for (int y = 0; y < pictured.height(); ++y)
         for (int x = 0; x < pictured.width(); ++x) ASSERT_EQ(pictured.pixel(x, y), 0xFFFFFFFF) << x << "," << y;
     // And the button's own text wins over the caption.
-    rig.button->SetSkinFromFiles("", "", "", "bmp", CxSkinButton::kStretch, 0, 0);
+    rig.button->SetSkin(PicturesFrom("", "", "", "bmp"), CxSkinButton::kStretch, 0, 0);
     rig.button->setText(QStringLiteral("X"));
     const int withText = middleRowInk();
     rig.button->SetFallbackText(QString());

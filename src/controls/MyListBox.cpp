@@ -1,8 +1,6 @@
 #include "controls/MyListBox.h"
 
 #include "controls/ListMetrics.h"
-#include "skin/SkinConfig.h"
-#include "skin/SkinImage.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -80,15 +78,8 @@ void CMyListBox::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange) FitFontToRows();
 }
 
-void CMyListBox::SetSkin(const std::string& section, const std::string& skinFile, const std::string& directory,
-                         const std::string& imageType) {
-    std::string dir = directory;
-    if (dir.size() > 1 && dir.back() != '/' && dir.back() != '\\') dir += '/';
-    ButtonImageNames names;
-    names.Read(section, skinFile);
-    m_bmpBackground = QImage();
-    std::string path;
-    if (ResolveImagePath(dir, names.m_strNormal, path)) LoadSkinImage(path, imageType, m_bmpBackground);
+void CMyListBox::SetSkin(const QImage& picture) {
+    m_bmpBackground = picture;
     viewport()->update();
 }
 

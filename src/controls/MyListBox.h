@@ -27,10 +27,9 @@ public:
     using QListWidget::addItem;
     using QListWidget::insertItem;
 
-    // Takes the "Normal" picture of `section` as the background; no picture
-    // (empty name, missing file) leaves the list without one.
-    void SetSkin(const std::string& section, const std::string& skinFile, const std::string& directory,
-                 const std::string& imageType);
+    // The skin's "Normal" picture of the list as the background; a null
+    // picture leaves the list without one.
+    void SetSkin(const QImage& picture);
     const QImage& BackgroundPicture() const { return m_bmpBackground; }
     bool SelectionChangedSincePress() const { return m_bSelChanged; }
 

@@ -3,8 +3,6 @@
 #include "controls/ControlPainting.h"
 
 #include "skin/ResourceImages.h"
-#include "skin/SkinConfig.h"
-#include "skin/SkinImage.h"
 #include "skin/WindowShape.h"
 
 #include <QApplication>
@@ -22,13 +20,6 @@ namespace {
 const char* const kGroupStartProperty = "quabrelGroupStart";
 
 QImage LoadResource(int id) { return id != 0 ? LoadBitmapResource(id) : QImage(); }
-
-QImage LoadFile(const std::string& directory, const std::string& name, const std::string& type) {
-    std::string path;
-    QImage image;
-    if (ResolveImagePath(directory, name, path)) LoadSkinImage(path, type, image);
-    return image;
-}
 
 }  // namespace
 
@@ -85,25 +76,17 @@ void CxSkinButton::SetSkinFromResources(int normal, int down, int over, int disa
     update();
 }
 
-void CxSkinButton::SetSkinFromFiles(const std::string& section, const std::string& skinFile, const std::string& directory,
-                                    const std::string& imageType, int16_t drawMode, int16_t border, int16_t focusMargin) {
-    std::string dir = directory;
-    if (dir.size() > 1 && dir.back() != '/' && dir.back() != '\\') dir += '/';
-    ButtonImageNames names;
-    names.Read(section, skinFile);
+void CxSkinButton::SetSkin(const ButtonPictures& pictures, int16_t drawMode, int16_t border, int16_t focusMargin) {
     DeleteBitmaps();
-    m_bmpNormal = LoadFile(dir, names.m_strNormal, imageType);
-    m_bmpDown = LoadFile(dir, names.m_strDown, imageType);
-    m_bmpOver = LoadFile(dir, names.m_strOver, imageType);
-    m_bmpFocus = LoadFile(dir, names.m_strFocus, imageType);
-    std::string unused;
-    m_bmpDisabled = LoadFile(dir, ResolveImagePath(dir, names.m_strDisabled, unused) ? names.m_strDisabled : names.m_strNormal,
-                             imageType);
+    m_bmpNormal = pictures.normal;
+    m_bmpDown = pictures.down;
+    m_bmpOver = pictures.over;
+    m_bmpFocus = pictures.focus;
+    m_bmpDisabled = pictures.disabled;
     SetModes(drawMode, border, focusMargin);
-    std::string maskPath;
-    if (ResolveImagePath(dir, names.m_strMask, maskPath)) {
-        LoadSkinImage(maskPath, imageType, m_bmpMask);
-        if (!m_bmpMask.isNull()) ApplyMask();
+    if (!pictures.mask.isNull()) {
+        m_bmpMask = pictures.mask;
+        ApplyMask();
     }
     update();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "skin/Skin.h"
+
 #include <QAbstractButton>
 #include <QImage>
 #include <QRegion>
@@ -35,8 +37,8 @@ public:
 
     void SetSkinFromResources(int normal, int down, int over, int disabled, int focus, int mask, int16_t drawMode,
                               int16_t border, int16_t focusMargin);
-    void SetSkinFromFiles(const std::string& section, const std::string& skinFile, const std::string& directory,
-                          const std::string& imageType, int16_t drawMode, int16_t border, int16_t focusMargin);
+    // The pictures a skin file gives this button (read by the skin, once).
+    void SetSkin(const ButtonPictures& pictures, int16_t drawMode, int16_t border, int16_t focusMargin);
 
     // The run of every row's pixels that differ from `key`; null image gives
     // an empty region.

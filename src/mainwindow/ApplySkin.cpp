@@ -9,7 +9,7 @@
 #include "platform/FilePaths.h"
 #include "platform/MessageBox.h"
 #include "skin/ResourceImages.h"
-#include "skin/SkinImage.h"
+#include "skin/Skin.h"
 #include "skin/WindowShape.h"
 
 #include <QGuiApplication>
@@ -114,24 +114,25 @@ void CquabrelDlg::ApplySkinFromFiles(const std::string& skinFile, const std::str
         ShowMessageBox(this, QStringLiteral("Skin configuration error."));
         return;
     }
-    SkinDescription skin;
-    skin.ReadGeneral(skinFile);
-    m_strSoundSection = skin.m_strSound;
-    m_strSoundNoneSection = skin.m_strSoundNone;
-    m_strImageType = skin.m_strType;
-
-    QImage background;
-    LoadSkinImage(skinDirectory + skin.m_strBackground, skin.m_strType, background);
-    if (background.isNull()) {
+    // One read of the skin file and its pictures; a skin that fails leaves
+    // the one on screen as it was.
+    Skin skin;
+    skin.Load(skinFile, skinDirectory);
+    const SkinDescription& description = skin.Description();
+    m_strSoundSection = description.m_strSound;
+    m_strSoundNoneSection = description.m_strSoundNone;
+    m_strImageType = description.m_strType;
+    if (skin.Background().isNull()) {
         ShowMessageBox(this, QStringLiteral("Error loading bitmap"));
         return;
     }
-    TakeBackground(std::move(background), qRgb(skin.TransparentRed(), skin.TransparentGreen(), skin.TransparentBlue()));
+    TakeBackground(skin.Background(), qRgb(description.TransparentRed(), description.TransparentGreen(),
+                                           description.TransparentBlue()));
     for (const FileButton& b : kFileButtons)
-        Item<CxSkinButton>(b.id)->SetSkinFromFiles(skin.*b.section, skinFile, skinDirectory, skin.m_strType,
-                                                   CxSkinButton::kStretch, 0, 0);
-    m_videoList->SetSkin(skin.m_strVideoList, skinFile, skinDirectory, skin.m_strType);
+        Item<CxSkinButton>(b.id)->SetSkin(skin.Pictures(description.*b.section), CxSkinButton::kStretch, 0, 0);
+    m_videoList->SetSkin(skin.Pictures(description.m_strVideoList).normal);
     SetComboLooks(*m_frameRate);
+    m_skin = std::move(skin);
 }
 
 }  // namespace quabrel

@@ -4,6 +4,7 @@
 #include "imaging/VideoProcSetting.h"
 #include "platform/HResult.h"
 #include "skin/DialogSK.h"
+#include "skin/Skin.h"
 #include "skin/SkinConfig.h"
 
 #include <QImage>
@@ -185,6 +186,7 @@ private:
     std::string m_strSoundSection;
     std::string m_strSoundNoneSection;
     std::string m_strImageType;
+    Skin m_skin;  // the skin from files on screen: what the controls draw from
     QRegion m_windowShape;
     QPixmap m_placeholder;
     bool m_firstPaintDone = false;
