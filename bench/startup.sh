@@ -1,25 +1,29 @@
 #!/usr/bin/env bash
 # Start-up to first paint and resident memory, with the banner's web engine
-# and without it, on a virtual display.
+# (the program) and without it (its anchor, quabrel_nobanner), on a virtual
+# display, from the optimised benchmark build in build/bench.
 #
 #   bash bench/startup.sh [runs]
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$here"
 runs=${1:-7}
-for variant in banner:ON nobanner:OFF; do
-  name=${variant%%:*} flag=${variant##*:}
-  cmake -S . -B "build/bench-$name" -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=Release -DQUABREL_BUILD_TESTS=OFF \
-    -DQUABREL_BUILD_BENCH=ON -DQUABREL_START_BANNER=$flag >/dev/null
-  cmake --build "build/bench-$name" --target quabrel quabrel_skins startup_paint >/dev/null
-done
-display=:87
-Xvfb $display -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+cmake -S . -B build/bench -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=Release -DQUABREL_BUILD_TESTS=OFF \
+  -DQUABREL_BUILD_BENCH=ON >/dev/null
+cmake --build build/bench --target quabrel quabrel_nobanner quabrel_skins startup_paint >/dev/null
+
+# The server picks a free display number and writes it once it accepts
+# connections.
+ready=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$ready" >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb' EXIT
-sleep 1
-export DISPLAY=$display XDG_RUNTIME_DIR=$(mktemp -d)
-for name in banner nobanner; do
+runtime=$(mktemp -d)
+trap 'kill $xvfb 2>/dev/null; wait; rm -rf "$ready" "$runtime"' EXIT
+for _ in $(seq 100); do [[ -s $ready ]] && break; sleep 0.1; done
+[[ -s $ready ]] || { echo "startup.sh: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=:$(head -n 1 "$ready") XDG_RUNTIME_DIR=$runtime QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY
+for name in quabrel quabrel_nobanner; do
   echo "== $name"
-  "build/bench-$name/bench/startup_paint" "build/bench-$name/quabrel/quabrel" "$runs" | tail -n 1
+  build/bench/bench/startup_paint "build/bench/quabrel/$name" "$runs" | tail -n 1
 done

@@ -7,6 +7,9 @@
 #                            an address/undefined-behaviour sanitizer build,
 #                            a thread sanitizer build of the threaded parts,
 #                            and a short pass of each fuzzer
+#   bash tools/dev.sh bench  build the benchmarks optimised (build/bench), run
+#                            them all and print one table of ratios against
+#                            their anchors (full outputs: build/bench/results)
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -14,9 +17,12 @@ cd "$here"
 jobs=$(nproc)
 
 build_packages=(cmake ninja-build g++ pkg-config libpng-dev zlib1g-dev
-  qt6-base-dev qt6-webengine-dev libgl-dev libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
+  qt6-base-dev qt6-webengine-dev libgl-dev libx11-dev libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good)
-test_packages=(libgtest-dev libgmock-dev clang libclang-rt-14-dev xvfb xauth x11-utils xdotool)
+test_packages=(libgtest-dev libgmock-dev clang libclang-rt-14-dev xvfb xauth x11-utils xdotool
+  openbox strace python3)
+# OpenCV's two libraries are the colour benchmark's anchors.
+bench_packages=(libbenchmark-dev libopencv-core-dev libopencv-imgproc-dev xvfb xauth x11-utils python3)
 
 install_missing() {
   local missing=()
@@ -82,8 +88,25 @@ test)
   configure_and_build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
   (cd build/release && ctest -j "$jobs")
   ;;
+bench)
+  install_missing "${build_packages[@]}" "${bench_packages[@]}"
+  configure_and_build build/bench -DCMAKE_BUILD_TYPE=Release -DQUABREL_BUILD_TESTS=OFF -DQUABREL_BUILD_BENCH=ON
+  results=build/bench/results
+  rm -rf "$results" && mkdir -p "$results"
+  echo "== colour adjustment"
+  build/bench/bench/bench_color_processor --benchmark_color=false >"$results/color.txt"
+  echo "== skins"
+  build/bench/bench/bench_skin --benchmark_color=false --benchmark_out="$results/skin.json" --benchmark_out_format=json \
+    >"$results/skin.txt" 2>&1
+  echo "== live path (10 s, off screen)"
+  env -u DISPLAY build/bench/bench/bench_live 10 >"$results/live.txt" 2>"$results/live.log"
+  echo "== start-up, with and without the banner's engine"
+  bash bench/startup.sh 5 >"$results/startup.txt"
+  echo
+  python3 tools/bench_table.py "$results"
+  ;;
 *)
-  echo "usage: bash tools/dev.sh run|test" >&2
+  echo "usage: bash tools/dev.sh run|test|bench" >&2
   exit 2
   ;;
 esac
