@@ -1,53 +1,76 @@
-// The single-instance guard with real processes: a second copy is turned
-// away, and the guard comes free however the holder ends.
+// The single-instance guard with real processes: a second copy on the same
+// display is turned away, a copy on another display is not, and the guard
+// comes free however the holder ends.
 
+#include "app/DesktopSession.h"
 #include "app/InstanceMutex.h"
 #include "app/QuabrelApp.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace quabrel {
 namespace {
 
-// A child process running `program`; its first output line is read back.
+using Clock = std::chrono::steady_clock;
+
+// A child process running `argv[0]` (found on the PATH); its output is read back line by line,
+// or thrown away for programs that talk more than a test reads.
 struct Child {
     pid_t pid = -1;
     std::FILE* out = nullptr;
 
-    // `environment` (null-terminated) replaces the inherited one when given.
-    explicit Child(const char* program, const char* argument = nullptr, char* const* environment = nullptr) {
+    // `environment`, when given, replaces the inherited one.
+    Child(std::vector<std::string> argv, const std::optional<std::vector<std::string>>& environment = std::nullopt,
+          bool keepOutput = true) {
         int fds[2];
         if (::pipe(fds) != 0) return;
+        std::vector<char*> args, env;
+        for (auto& a : argv) args.push_back(a.data());
+        args.push_back(nullptr);
+        std::vector<std::string> envCopy = environment.value_or(std::vector<std::string>{});
+        for (auto& e : envCopy) env.push_back(e.data());
+        env.push_back(nullptr);
         pid = ::fork();
         if (pid == 0) {
-            ::dup2(fds[1], STDOUT_FILENO);
-            ::dup2(fds[1], STDERR_FILENO);
+            const int sink = keepOutput ? fds[1] : ::open("/dev/null", O_WRONLY);
+            ::dup2(sink, STDOUT_FILENO);
+            ::dup2(sink, STDERR_FILENO);
             ::close(fds[0]);
-            char* const argv[] = {const_cast<char*>(program), const_cast<char*>(argument), nullptr};
-            if (environment != nullptr) ::execve(program, argv, environment);
-            else ::execv(program, argv);
+            if (environment) ::execvpe(args[0], args.data(), env.data());
+            else ::execvp(args[0], args.data());
             ::_exit(127);
         }
         ::close(fds[1]);
         out = ::fdopen(fds[0], "r");
     }
+    explicit Child(const char* program, const char* argument = nullptr)
+        : Child(argument ? std::vector<std::string>{program, argument} : std::vector<std::string>{program}) {}
     ~Child() {
         if (pid > 0) Kill(SIGKILL);
         if (out) std::fclose(out);
     }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
     std::string Line() {
-        char buffer[256] = {};
+        char buffer[512] = {};
         return std::fgets(buffer, sizeof buffer, out) ? std::string(buffer) : std::string();
     }
+    bool Running() const { return pid > 0 && ::waitpid(pid, nullptr, WNOHANG) == 0; }
     int Kill(int signal) {
         ::kill(pid, signal);
         return Wait();
@@ -59,6 +82,85 @@ struct Child {
         return status;
     }
 };
+
+bool Held(const std::string& line) { return line.rfind("held", 0) == 0; }
+
+// A virtual X display of its own, on the first free display number, for as
+// long as the object lives.
+class VirtualDisplay {
+public:
+    VirtualDisplay() {
+        int fds[2];
+        if (::pipe(fds) != 0) return;
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            // The server writes its display number to this descriptor once it
+            // accepts connections. Without -noreset it would reset, refusing
+            // connections for a moment, each time its last client leaves.
+            ::dup2(fds[1], 3);
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, STDOUT_FILENO);
+            ::dup2(null, STDERR_FILENO);
+            ::execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                     "-noreset", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(fds[1]);
+        std::FILE* ready = ::fdopen(fds[0], "r");
+        int number = -1;
+        if (std::fscanf(ready, "%d", &number) == 1) m_name = ":" + std::to_string(number);
+        std::fclose(ready);
+    }
+    ~VirtualDisplay() {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGTERM);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    VirtualDisplay(const VirtualDisplay&) = delete;
+    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
+
+    // ":<n>", empty when the server did not start.
+    const std::string& Name() const { return m_name; }
+
+private:
+    pid_t m_pid = -1;
+    std::string m_name;
+};
+
+// What a program on X display `display` (or, when empty, on no display at
+// all) gets: nothing of the caller's desktop, and the sanitizers' settings
+// when a sanitized build runs.
+std::vector<std::string> EnvironmentFor(const std::string& display, const testing::TempDir& home) {
+    std::vector<std::string> env{"HOME=" + home.Path(), "XDG_RUNTIME_DIR=" + home.Path()};
+    if (display.empty()) {
+        env.push_back("QT_QPA_PLATFORM=offscreen");
+    } else {
+        env.push_back("QT_QPA_PLATFORM=xcb");
+        env.push_back("DISPLAY=" + display);
+    }
+    for (const char* name : {"PATH", "ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"})
+        if (const char* value = std::getenv(name)) env.push_back(std::string(name) + "=" + value);
+    return env;
+}
+
+// Whether the program's window is on `display`. Looking does not compete
+// for the guard, as asking for it would.
+bool WindowShown(const std::string& display) {
+    Child look({"xwininfo", "-display", display, "-name", "quabrel"}, std::nullopt, false);
+    const int status = look.Wait();
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+template <typename Condition>
+bool WaitUntil(Condition condition, std::chrono::seconds limit) {
+    const auto end = Clock::now() + limit;
+    while (Clock::now() < end) {
+        if (condition()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return condition();
+}
 
 TEST(InstanceGuard, SecondHolderIsTurnedAwayUntilTheFirstReleases) {
     CInstanceMutex first, second;
@@ -73,10 +175,18 @@ TEST(InstanceGuard, SecondHolderIsTurnedAwayUntilTheFirstReleases) {
     EXPECT_FALSE(third.Acquire("test-guard-a"));
 }
 
+TEST(InstanceGuard, LongNamesThatDifferOnlyAtTheEndStayApart) {
+    const std::string common(200, 'x');
+    CInstanceMutex first, second, again;
+    EXPECT_FALSE(first.Acquire(common + "-display-1"));
+    EXPECT_FALSE(second.Acquire(common + "-display-2"));
+    EXPECT_TRUE(again.Acquire(common + "-display-1"));
+}
+
 TEST(InstanceGuard, KilledOrCrashedHolderNeverBlocksTheNextStart) {
     for (int signal : {SIGKILL, SIGSEGV, SIGTERM}) {
         Child holder(GUARD_HOLDER);
-        ASSERT_EQ(holder.Line(), "held\n");
+        ASSERT_TRUE(Held(holder.Line()));
         {
             Child second(GUARD_HOLDER);
             EXPECT_EQ(second.Line(), "busy\n");
@@ -90,9 +200,13 @@ TEST(InstanceGuard, KilledOrCrashedHolderNeverBlocksTheNextStart) {
 }
 
 TEST(InstanceGuard, SecondProgramEndsAtOnceAndSilently) {
-    Child holder(GUARD_HOLDER);
-    ASSERT_EQ(holder.Line(), "held\n");
-    Child program(QUABREL_EXE);  // would need a display if it got past the guard
+    // Both off screen: the same session.
+    testing::TempDir home;
+    const auto environment = EnvironmentFor("", home);
+    Child holder({GUARD_HOLDER, "session"}, environment);
+    const std::string held = holder.Line();
+    ASSERT_TRUE(Held(held)) << held;
+    Child program({QUABREL_EXE}, environment);
     EXPECT_EQ(program.Line(), "");
     const int status = program.Wait();
     EXPECT_TRUE(WIFEXITED(status));
@@ -101,11 +215,65 @@ TEST(InstanceGuard, SecondProgramEndsAtOnceAndSilently) {
     EXPECT_EQ(::kill(holder.pid, 0), 0);
 }
 
+TEST(InstanceGuard, DisplayNamesAreComparedWithoutTheirScreen) {
+    EXPECT_EQ(CanonicalX11DisplayName(":0"), ":0");
+    EXPECT_EQ(CanonicalX11DisplayName(":0.0"), ":0");
+    EXPECT_EQ(CanonicalX11DisplayName(":12.1"), ":12");
+    EXPECT_EQ(CanonicalX11DisplayName("unix:3.0"), ":3");
+    EXPECT_EQ(CanonicalX11DisplayName("desk.example:10.0"), "desk.example:10");
+    EXPECT_EQ(CanonicalX11DisplayName("localhost:10"), "localhost:10");  // over TCP: another server than :10
+    EXPECT_NE(CanonicalX11DisplayName(":1"), CanonicalX11DisplayName(":10"));
+}
+
+// Two desktop sessions of the same user, each on its own display.
+TEST(SessionGuard, EachDisplayHasAGuardOfItsOwn) {
+    VirtualDisplay a, b;
+    ASSERT_FALSE(a.Name().empty()) << "Xvfb did not start";
+    ASSERT_FALSE(b.Name().empty()) << "Xvfb did not start";
+    testing::TempDir home;
+    Child onA({GUARD_HOLDER, "session"}, EnvironmentFor(a.Name(), home));
+    Child onB({GUARD_HOLDER, "session"}, EnvironmentFor(b.Name(), home));
+    const std::string heldA = onA.Line(), heldB = onB.Line();
+    ASSERT_TRUE(Held(heldA)) << heldA;
+    ASSERT_TRUE(Held(heldB)) << heldB;
+    EXPECT_NE(heldA, heldB);
+    EXPECT_NE(heldA.find("xcb/" + a.Name()), std::string::npos) << heldA;
+    // The same display named with its screen is the same session.
+    Child again({GUARD_HOLDER, "session"}, EnvironmentFor(a.Name() + ".0", home));
+    EXPECT_EQ(again.Line(), "busy\n");
+}
+
+TEST(SessionGuard, ProgramRunsOnEachDisplayOnceAndASecondCopyOnTheSameDisplayEndsSilently) {
+    VirtualDisplay a, b;
+    ASSERT_FALSE(a.Name().empty()) << "Xvfb did not start";
+    ASSERT_FALSE(b.Name().empty()) << "Xvfb did not start";
+    testing::TempDir home;
+    const auto envA = EnvironmentFor(a.Name(), home), envB = EnvironmentFor(b.Name(), home);
+
+    Child first({QUABREL_EXE}, envA, false);
+    ASSERT_TRUE(WaitUntil([&] { return !first.Running() || WindowShown(a.Name()); }, std::chrono::seconds(60)));
+    ASSERT_TRUE(first.Running()) << "the first copy ended";
+
+    // Another session of the same user: this copy must start as well.
+    Child other({QUABREL_EXE}, envB, false);
+    EXPECT_TRUE(WaitUntil([&] { return !other.Running() || WindowShown(b.Name()); }, std::chrono::seconds(60)));
+    EXPECT_TRUE(other.Running()) << "the copy on " << b.Name() << " ended: the guard spans displays";
+
+    // The same session: the second copy ends at once, says nothing, and
+    // leaves the first running.
+    Child second({QUABREL_EXE}, envA);
+    EXPECT_EQ(second.Line(), "");
+    const int status = second.Wait();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_TRUE(first.Running());
+    EXPECT_TRUE(other.Running());
+
+    first.Kill(SIGTERM);
+    other.Kill(SIGTERM);
+}
+
 TEST(Startup, WithoutADisplayTheProgramSaysSoInOneLine) {
-    char platform[] = "QT_QPA_PLATFORM=xcb";
-    char runtime[] = "XDG_RUNTIME_DIR=/tmp";
-    char* const environment[] = {platform, runtime, nullptr};
-    Child program(QUABREL_EXE, nullptr, environment);
+    Child program({QUABREL_EXE}, std::vector<std::string>{"QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=/tmp"});
     EXPECT_EQ(program.Line(), "quabrel: cannot open a display; start quabrel from a desktop session.\n");
     EXPECT_EQ(program.Line(), "");  // nothing else: no toolkit diagnostics
     const int status = program.Wait();

@@ -1,9 +1,12 @@
 #include "app/QuabrelApp.h"
 
+#include "app/DesktopSession.h"
 #include "mainwindow/QuabrelDlg.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLoggingCategory>
+#include <QStandardPaths>
 
 #include <gst/gst.h>
 #include <unistd.h>
@@ -45,14 +48,33 @@ void StartupMessageHandler(QtMsgType type, const QMessageLogContext& context, co
     if (g_previousHandler != nullptr) g_previousHandler(type, context, message);
 }
 
+// Nothing persists from one run to the next, so the caches that the graphics
+// driver, the toolkit and the media framework would keep on disk for us are
+// turned off before any of them starts. Child processes (the web engine's)
+// inherit the same settings.
+void KeepNothingOnDisk() {
+    qputenv("MESA_SHADER_CACHE_DISABLE", "true");
+    qputenv("MESA_GLSL_CACHE_DISABLE", "true");  // the same, as older drivers call it
+    QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
+}
+
+// GStreamer has no switch for an in-memory plugin list: it keeps its list of
+// plugins in a file, by default in the user's home. The session's runtime
+// folder holds it instead: it lasts until the session ends, so later starts
+// need not scan every plugin again, and nothing is left behind. Without a
+// usable runtime folder it is told to save the list in sysfs, where saving
+// fails quietly (for root too, creating nothing): every start then scans
+// afresh. Runs before the media framework starts.
+void KeepPluginListInTheSession() {
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    qputenv("GST_REGISTRY", runtime.isEmpty() ? QByteArray("/sys/devices/quabrel-plugins.bin")
+                                              : QFile::encodeName(runtime + QStringLiteral("/quabrel-gst-plugins.bin")));
+}
+
 }  // namespace
 
 int CquabrelApp::InitInstance() {
-    if (m_guard.Acquire(kInstanceMutexName)) return 0;
-
-    // The media framework is set up once for the whole run; it reads nothing
-    // from our command line.
-    gst_init(nullptr, nullptr);
+    KeepNothingOnDisk();
 
     // The banner's web engine refuses to run as root inside its sandbox;
     // only then is it told to run without one.
@@ -69,6 +91,17 @@ int CquabrelApp::InitInstance() {
     g_previousHandler = qInstallMessageHandler(StartupMessageHandler);
     QApplication application(argc, argv);
     qInstallMessageHandler(g_previousHandler);
+
+    // One copy per desktop session. Which session that is, only the toolkit
+    // knows once it has reached the display, so the guard comes right after
+    // that and before anything else starts.
+    if (m_guard.Acquire(InstanceGuardName(DesktopSessionName()))) return 0;
+
+    // The media framework is set up once for the whole run; it reads nothing
+    // from our command line.
+    KeepPluginListInTheSession();
+    gst_init(nullptr, nullptr);
+
     // The web engine describes its set-up on every start; nobody asked.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false\nqt.webenginecontext.debug=false"));
 

@@ -189,7 +189,11 @@ GType BusySourceType() {
 
 GstCaps* OfferedCaps(const FakeDevice& camera) {
     std::string rates;
-    for (int rate : camera.rates) rates += (rates.empty() ? "" : ",") + std::to_string(rate) + "/1";
+    for (int rate : camera.rates) {
+        if (!rates.empty()) rates += ',';
+        rates += std::to_string(rate);
+        rates += "/1";
+    }
     std::string text;
     for (const auto& [width, height] : camera.sizes)
         text += "video/x-raw,format=YUY2,width=" + std::to_string(width) + ",height=" + std::to_string(height) +

@@ -1,0 +1,113 @@
+# Shared by the end-to-end scripts (sourced): a virtual display of their own,
+# a window manager on it, the program started with an environment made here
+# and not inherited, polling helpers, and clean-up on every way out.
+
+e2e_fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Polls `command...` every 0.1 s until it succeeds or `tries` polls have
+# failed.
+e2e_poll() {
+  local tries=$1; shift
+  for _ in $(seq "$tries"); do "$@" && return 0; sleep 0.1; done
+  "$@"
+}
+
+e2e_work=$(mktemp -d)
+e2e_pids=()  # ended in reverse order on the way out
+e2e_cleanup() {
+  local i
+  for ((i = ${#e2e_pids[@]} - 1; i >= 0; i--)); do kill "${e2e_pids[i]}" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$e2e_work"
+}
+trap e2e_cleanup EXIT
+
+# Starts Xvfb of `width`x`height` on the first display number from 91 that
+# is free, and points DISPLAY at it for the tools this script runs.
+e2e_start_display() {
+  local width=$1 height=$2 n
+  for n in $(seq 91 160); do
+    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+    # -noreset: by default the server resets whenever its last client
+    # leaves (xdpyinfo below, for one) and refuses connections meanwhile.
+    Xvfb ":$n" -screen 0 "${width}x${height}x24" -nolisten tcp -noreset >"$e2e_work/xvfb.log" 2>&1 &
+    local server=$! _
+    # Another run may have taken the number since it was looked at: the
+    # server then ends at once and the next number is tried.
+    for _ in $(seq 100); do
+      kill -0 "$server" 2>/dev/null || break
+      if xdpyinfo -display ":$n" >/dev/null 2>&1; then
+        e2e_pids+=("$server")
+        export DISPLAY=":$n"
+        return 0
+      fi
+      sleep 0.1
+    done
+    kill "$server" 2>/dev/null || true
+    wait "$server" 2>/dev/null || true
+  done
+  e2e_fail "no virtual display could be started: $(cat "$e2e_work/xvfb.log")"
+}
+
+# Starts openbox on DISPLAY, with a home of its own, and waits until it
+# manages the screen.
+e2e_start_window_manager() {
+  mkdir -p "$e2e_work/wm-home"
+  HOME="$e2e_work/wm-home" openbox >"$e2e_work/openbox.log" 2>&1 &
+  e2e_pids+=("$!")
+  e2e_poll 100 e2e_window_manager_running || e2e_fail "openbox did not start: $(cat "$e2e_work/openbox.log")"
+}
+e2e_window_manager_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+
+# The program's whole environment: the X display made here on the X11
+# platform, a home and runtime folder of this run, and nothing else of the
+# caller's (not its display, Wayland session, toolkit platform or scaling).
+# Sanitized builds keep their settings. Extra NAME=VALUE words may follow.
+e2e_program_env() {
+  mkdir -p "$e2e_work/home" && mkdir -p -m 700 "$e2e_work/runtime"
+  e2e_env=(env -i "PATH=/usr/local/bin:/usr/bin:/bin" "HOME=$e2e_work/home" "DISPLAY=$DISPLAY"
+    "XDG_RUNTIME_DIR=$e2e_work/runtime" QT_QPA_PLATFORM=xcb "${e2e_sanitizer_env[@]}" "$@")
+}
+e2e_sanitizer_env=()
+for e2e_name in ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS TSAN_OPTIONS; do
+  [[ -n ${!e2e_name:-} ]] && e2e_sanitizer_env+=("$e2e_name=${!e2e_name}")
+done
+
+# The program's window. The toolkit and the web engine keep hidden helper
+# windows that carry the same name, so only a mapped one counts.
+e2e_window_id() { xdotool search --onlyvisible --name '^quabrel$' 2>/dev/null | head -n 1; }
+e2e_window_viewable() {
+  local id
+  id=$(e2e_window_id) && [[ -n $id ]] && xwininfo -id "$id" 2>/dev/null | grep -q IsViewable
+}
+
+# Sets win_x, win_y, win_w, win_h to the window's place on the screen. When
+# the banner's engine starts, the toolkit replaces the window's X window by
+# a new one in the same place; in between there is none for a moment, which
+# is waited out.
+e2e_window_geometry() { e2e_poll 50 e2e_window_geometry_now; }
+e2e_window_geometry_now() {
+  local id info
+  id=$(e2e_window_id) && [[ -n $id ]] || return 1
+  info=$(xwininfo -id "$id" 2>/dev/null) || return 1
+  win_x=$(awk '/Absolute upper-left X/ {print $NF}' <<<"$info")
+  win_y=$(awk '/Absolute upper-left Y/ {print $NF}' <<<"$info")
+  win_w=$(awk '/Width:/ {print $NF}' <<<"$info")
+  win_h=$(awk '/Height:/ {print $NF}' <<<"$info")
+}
+
+# Succeeds once the banner's web engine is loaded into process `pid` and its
+# helper processes run.
+e2e_engine_up() { grep -q quabrel_webview "/proc/$1/maps" 2>/dev/null && pgrep -P "$1" QtWebEngineProc >/dev/null; }
+
+# Screen colour (#rrggbb) at window point x y; needs the screenshot tool in
+# $screenshot and e2e_window_geometry run before. The tool too sees only the
+# display made here.
+e2e_pixel() {
+  mkdir -p -m 700 "$e2e_work/tool-runtime"
+  env -i "DISPLAY=$DISPLAY" QT_QPA_PLATFORM=xcb "XDG_RUNTIME_DIR=$e2e_work/tool-runtime" "${e2e_sanitizer_env[@]}" \
+    "$screenshot" probe $((win_x + $1)) $((win_y + $2)) 2>/dev/null
+}
+
+# Succeeds once the colour at window point x y is no longer `colour`.
+e2e_pixel_differs() { [[ $(e2e_pixel "$1" "$2") != "$3" ]]; }
