@@ -395,14 +395,22 @@ TEST(MainWindowLifetime, EveryWayOutEndsTheRun) {
     }
 }
 
-TEST(MainWindowLifetime, PressingTheBackgroundMovesTheWindow) {
+// A shown window and a point of its free face, for the dragging tests.
+class DraggedWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window.show();
+        QApplication::processEvents();
+        start = window.pos();
+        ASSERT_EQ(window.childAt(grip), nullptr) << "the grip must be on the background";
+    }
     Install install;
-    CquabrelDlg window(install.Skins("-1"), install.ExeDir(), kNoBanner);
-    window.show();
-    QApplication::processEvents();
-    const QPoint start = window.pos();
-    const QPoint grip(300, 60);  // background: no control there
-    ASSERT_EQ(window.childAt(grip), nullptr);
+    CquabrelDlg window{install.Skins("-1"), install.ExeDir(), kNoBanner};
+    QPoint start;
+    const QPoint grip{300, 60};
+};
+
+TEST_F(DraggedWindow, PressingTheBackgroundMovesTheWindow) {
     testing::Press(window, grip);
     testing::DragTo(window, grip + QPoint(40, 25));
     if (!window.IsMovingByHand()) GTEST_SKIP() << "the window system moves this window itself";
@@ -413,14 +421,7 @@ TEST(MainWindowLifetime, PressingTheBackgroundMovesTheWindow) {
     EXPECT_EQ(window.pos(), start + QPoint(40, 25)) << "released: the window stays";
 }
 
-TEST(MainWindowLifetime, OnlyADragMovesTheWindowAClickLeavesItWhereItIs) {
-    Install install;
-    CquabrelDlg window(install.Skins("-1"), install.ExeDir(), kNoBanner);
-    window.show();
-    QApplication::processEvents();
-    const QPoint start = window.pos();
-    const QPoint grip(300, 60);
-    ASSERT_EQ(window.childAt(grip), nullptr);
+TEST_F(DraggedWindow, OnlyADragMovesTheWindowAClickLeavesItWhereItIs) {
     const int distance = QApplication::startDragDistance();
     ASSERT_GT(distance, 1);
 
