@@ -66,10 +66,6 @@ struct GFree {
     void operator()(void* p) const { g_free(p); }
 };
 using GCharPtr = std::unique_ptr<gchar, GFree>;
-struct GErrorFree {
-    void operator()(GError* e) const { g_error_free(e); }
-};
-using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
 
 // A new element of `factory`, owned by the caller (no floating reference
 // left for a bin to take over silently).
