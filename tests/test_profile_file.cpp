@@ -121,30 +121,6 @@ TEST(ProfileFile, AnUnclosedBracketOpensNoSectionAndIsIgnoredLikeOtherOddLines) 
     EXPECT_EQ(file.SectionNames(), (std::vector<std::string>{"A", "D"}));
 }
 
-// Reference encoders for the test files, written from the encodings'
-// definitions.
-std::string Utf8(std::u32string_view text) {
-    std::string out;
-    for (const char32_t c : text) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 // Code units (not characters, so a test can write lone surrogates) as UTF-16
 // bytes after the byte-order mark.
 std::string Utf16(std::u16string_view units, bool bigEndian) {
@@ -157,46 +133,45 @@ std::string Utf16(std::u16string_view units, bool bigEndian) {
     return out;
 }
 
-std::u16string Units(std::u32string_view text) {
-    std::u16string out;
-    for (const char32_t c : text) {
-        if (c < 0x10000) {
-            out += static_cast<char16_t>(c);
-        } else {
-            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-            out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-        }
+// The lines, each ended by the next of `ends` in turn. The compiler encodes
+// the literals, as UTF-8 or UTF-16, surrogate pairs included.
+template <class Char>
+std::basic_string<Char> Joined(const std::vector<std::basic_string<Char>>& lines, std::vector<std::string_view> ends) {
+    std::basic_string<Char> text;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        text += lines[i];
+        for (const char c : ends[i % ends.size()]) text += static_cast<Char>(c);
     }
-    return out;
+    return text;
 }
 
 TEST(ProfileFile, WindowsEncodingsAndLineEndsAllReadTheSame) {
-    const std::vector<std::u32string> lines = {
-        U"; saved by a Windows editor", U"[General]", U"Type=bmp", U"Background=bakgrund blå.bmp",
-        U"[Close",  // never closed: its keys stay in General
-        U"Normal=knapp 😀.bmp", U"[Help]", U"Normal=help.bmp", U"Over=help_o.bmp"};
-    const auto joined = [&](const std::vector<std::u32string_view>& ends) {
-        std::u32string text;
-        for (std::size_t i = 0; i < lines.size(); ++i) text += lines[i] + std::u32string(ends[i % ends.size()]);
-        return text;
-    };
-    const std::u32string lf = joined({U"\n"}), crlf = joined({U"\r\n"}), cr = joined({U"\r"}),
-                         mixed = joined({U"\r\n", U"\r", U"\n"});
+    // The same lines twice, for the two encodings.
+    const std::vector<std::string> lines8 = {
+        "; saved by a Windows editor", "[General]", "Type=bmp", "Background=bakgrund blå.bmp",
+        "[Close",  // never closed: its keys stay in General
+        "Normal=knapp 😀.bmp", "[Help]", "Normal=help.bmp", "Over=help_o.bmp"};
+    const std::vector<std::u16string> lines16 = {
+        u"; saved by a Windows editor", u"[General]", u"Type=bmp", u"Background=bakgrund blå.bmp",
+        u"[Close",
+        u"Normal=knapp 😀.bmp", u"[Help]", u"Normal=help.bmp", u"Over=help_o.bmp"};
+    const std::vector<std::string_view> lf = {"\n"}, crlf = {"\r\n"}, cr = {"\r"}, mixed = {"\r\n", "\r", "\n"};
+    const std::string cr8 = Joined(lines8, cr);
     const struct {
         const char* name;
         std::string bytes;
     } variants[] = {
-        {"utf8-lf", Utf8(lf)},
-        {"utf8-crlf", Utf8(crlf)},
-        {"utf8-cr", Utf8(cr)},
-        {"utf8-mixed", Utf8(mixed)},
-        {"utf8-bom-crlf", "\xEF\xBB\xBF" + Utf8(crlf)},
-        {"utf8-bom-cr-no-final-end", "\xEF\xBB\xBF" + Utf8(cr.substr(0, cr.size() - 1))},
-        {"utf16le-crlf", Utf16(Units(crlf), false)},
-        {"utf16le-cr", Utf16(Units(cr), false)},
-        {"utf16le-mixed", Utf16(Units(mixed), false)},
-        {"utf16be-crlf", Utf16(Units(crlf), true)},
-        {"utf16be-lf", Utf16(Units(lf), true)},
+        {"utf8-lf", Joined(lines8, lf)},
+        {"utf8-crlf", Joined(lines8, crlf)},
+        {"utf8-cr", cr8},
+        {"utf8-mixed", Joined(lines8, mixed)},
+        {"utf8-bom-crlf", "\xEF\xBB\xBF" + Joined(lines8, crlf)},
+        {"utf8-bom-cr-no-final-end", "\xEF\xBB\xBF" + cr8.substr(0, cr8.size() - 1)},
+        {"utf16le-crlf", Utf16(Joined(lines16, crlf), false)},
+        {"utf16le-cr", Utf16(Joined(lines16, cr), false)},
+        {"utf16le-mixed", Utf16(Joined(lines16, mixed), false)},
+        {"utf16be-crlf", Utf16(Joined(lines16, crlf), true)},
+        {"utf16be-lf", Utf16(Joined(lines16, lf), true)},
     };
     testing::TempDir dir;
     for (const auto& v : variants) {

@@ -107,8 +107,7 @@ bool ProfileFile::Load(const std::string& path) {
     m_index.clear();
     const FileDescriptor fd = OpenRegularFile(FindPathIgnoringCase(path));
     if (!fd) return false;
-    // Read what is there, up to the limit: skin files are a few kilobytes,
-    // and every skin change reads one per button.
+    // Read what is there, up to the limit: skin files are a few kilobytes.
     std::string text;
     std::array<char, 16384> chunk;
     while (text.size() < kMaxFileSize) {
