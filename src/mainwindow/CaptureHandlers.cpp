@@ -56,12 +56,16 @@ void CquabrelDlg::InitAudioEnumerator(DeviceCategory category, int target) {
     }
 }
 
+std::string CquabrelDlg::SelectedDeviceName() const {
+    const QListWidgetItem* selected = m_videoList->currentItem();
+    return selected != nullptr && selected->isSelected() ? selected->text().toStdString() : std::string();
+}
+
 HRESULT CquabrelDlg::FindDeviceFilter(DeviceFilterPtr* filter, const std::string& name, bool isVideo) {
     std::string wanted = name;
     if (wanted.empty() && isVideo) {
-        QListWidgetItem* selected = m_videoList->currentItem();
-        if (selected == nullptr || !selected->isSelected()) return -1;
-        wanted = selected->text().toStdString();
+        wanted = SelectedDeviceName();
+        if (wanted.empty()) return -1;
     } else if (wanted.empty()) {
         wanted = m_strAudioDevice;
     }
@@ -70,10 +74,13 @@ HRESULT CquabrelDlg::FindDeviceFilter(DeviceFilterPtr* filter, const std::string
 
 void CquabrelDlg::TeardownGraph() {
     m_capture.Teardown();
-    if (m_videoWindow != nullptr) {
-        m_videoWindow->hide();
-        m_videoWindow->Clear();
-    }
+    HideVideo();
+}
+
+void CquabrelDlg::HideVideo() {
+    if (m_videoWindow == nullptr) return;
+    m_videoWindow->hide();
+    m_videoWindow->Clear();
 }
 
 void CquabrelDlg::EnablePlaybackButtons() {
@@ -139,21 +146,19 @@ void CquabrelDlg::BindPictureControls() {
 
 void CquabrelDlg::OnSelchangeDeviceList() {
     UncheckAudioDevices();
+    // The session tears its graph down first thing; the picture of the old
+    // one goes with it.
+    HideVideo();
     DisablePlaybackButtons();
-    if (m_videoWindow != nullptr) m_videoWindow->hide();
-    QListWidgetItem* selected = m_videoList->currentItem();
-    const std::string name = selected != nullptr && selected->isSelected() ? selected->text().toStdString() : "";
 
-    switch (m_capture.BuildLive(name)) {
+    switch (m_capture.BuildLive(SelectedDeviceName())) {
     case CaptureSession::LiveBuild::kNotSupported:
-        TeardownGraph();
         m_bShowPlaceholder = true;
         m_videoArea->update();
         update();
         m_banner->repaint();
         return;
     case CaptureSession::LiveBuild::kInUse:
-        TeardownGraph();
         DisablePlaybackButtons();
         InitAudioEnumerator(DeviceCategory::kVideoInput, 1001);
         ShowPlaceholder();

@@ -148,6 +148,10 @@ public Q_SLOTS:
 
 private:
     void CreateControls();
+    // The device list's selected name; empty when nothing is selected.
+    std::string SelectedDeviceName() const;
+    // Takes the picture area's video away, last frame included.
+    void HideVideo();
     // The capture session's failures, as message boxes.
     void Report(const std::string& text, const std::string& caption) override;
     void ReleaseProcSetting(VideoProcSetting& setting, VideoProcAmp::Property property, int sliderId);

@@ -6,7 +6,6 @@
 
 #include <QPointer>
 
-#include <atomic>
 #include <deque>
 #include <functional>
 #include <mutex>
