@@ -31,6 +31,10 @@ echo "window ${win_w}x${win_h} at $win_x,$win_y"
 
 moved() { e2e_window_geometry && ((win_x != start_x || win_y != start_y)); }
 
+# The window has the focus before the click: the window manager's own
+# handling of a click that focuses a window is not what is tested here.
+xdotool windowactivate --sync "$(e2e_window_id)" >/dev/null 2>&1 || true
+
 # The click: press and release in place, nothing in between, sent together
 # as a tap sends them, so the program sees the release before it has acted
 # on the press.
