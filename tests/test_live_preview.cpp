@@ -31,6 +31,21 @@ using testing::WaitUntil;
 
 constexpr std::size_t kFrameBytes = 320 * 240 * 3;
 
+// Share of pixels of two images of one size where a channel differs by more
+// than `tolerance`.
+double DifferingShare(const QImage& a, const QImage& b, int tolerance) {
+    if (a.size() != b.size() || a.isNull()) return 1.0;
+    int differing = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            if (std::abs(qRed(p) - qRed(q)) > tolerance || std::abs(qGreen(p) - qGreen(q)) > tolerance ||
+                std::abs(qBlue(p) - qBlue(q)) > tolerance)
+                ++differing;
+        }
+    return static_cast<double>(differing) / (a.width() * a.height());
+}
+
 class LivePreview : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -97,18 +112,28 @@ TEST_F(LivePreview, AdjustedFramesReachThePictureAndTheCompanionAfterOneHeader) 
     ASSERT_NE(want, plain) << "the pattern must have some red to shift";
     EXPECT_TRUE(reddened == want) << "frames are the camera's through the tables";
 
-    // The picture area shows the adjusted frame, not the camera's.
+    // The picture area shows the adjusted frame, not the camera's, scaled
+    // to the area on the way: all but the bars' edges match the adjusted
+    // frame scaled here.
     VideoWindow* video = m_window->Video();
-    ASSERT_TRUE(WaitUntil([&] { return video->FramesShown() > 0; }));
     EXPECT_TRUE(video->isVisible());
     EXPECT_EQ(video->geometry(), m_window->VideoRect());
-    const QImage shown = video->CurrentFrame();
-    ASSERT_EQ(shown.size(), QSize(320, 240));
-    const QRgb centre = shown.pixel(160, 120);
-    const std::size_t at = (120 * 320 + 160) * 3;
-    EXPECT_EQ(qBlue(centre), want[at]);
-    EXPECT_EQ(qGreen(centre), want[at + 1]);
-    EXPECT_EQ(qRed(centre), want[at + 2]);
+    ASSERT_NE(video->size(), QSize(320, 240)) << "the area must differ from the capture size for this check";
+    ASSERT_TRUE(WaitUntil([&] { return video->CurrentFrame().size() == video->size(); }))
+        << "the frames never came at the picture area's size";
+    const QImage expectedScaled = QImage(want.data(), 320, 240, 320 * 3, QImage::Format_BGR888)
+                                      .scaled(video->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                      .convertToFormat(QImage::Format_RGB32);
+    EXPECT_LT(DifferingShare(video->CurrentFrame(), expectedScaled, 24), 0.06);
+
+    // At the capture size the picture is the companion's frame, byte for byte.
+    video->resize(320, 240);
+    ASSERT_TRUE(WaitUntil([&] { return video->CurrentFrame().size() == QSize(320, 240); }));
+    const std::vector<uint8_t> sent = NextFrame();
+    ASSERT_TRUE(WaitUntil([&] { return video->FramesShown() > 0 && video->CurrentFrame() ==
+                                           QImage(sent.data(), 320, 240, 320 * 3, QImage::Format_BGR888)
+                                               .convertToFormat(QImage::Format_RGB32); }))
+        << "the painted frame is not the one the companion gets";
     EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join("|").toStdString();
 }
 
@@ -259,8 +284,9 @@ TEST_F(LivePreview, ACameraWithoutTheUsualSizeRunsAtOneItHasAndEverythingFollows
     EXPECT_EQ(m_window->Capture().FrameCallback().Height(), 480);
     VideoWindow* video = m_window->Video();
     ASSERT_TRUE(WaitUntil([&] { return video->FramesShown() > 0; }));
-    EXPECT_EQ(video->CurrentFrame().size(), QSize(640, 480));
     EXPECT_EQ(video->geometry(), m_window->VideoRect()) << "shown in the same picture area";
+    EXPECT_TRUE(WaitUntil([&] { return video->CurrentFrame().size() == video->size(); }))
+        << "scaled to the area like any other camera";
 
     // Its rates work at its own size too.
     auto* box = m_window->Item<CBitComboBox>(1016);
@@ -347,6 +373,46 @@ TEST_F(LivePreview, ACameraFailingMidStreamReachesTheWindowAsAnEventAndNothingEl
     Choose("Fake Camera Full");  // and the next choice works
     EXPECT_TRUE(m_window->DeviceActive());
     NextFrame();
+}
+
+// Counts the paints of every widget of a window but one, and the area the
+// window itself repaints.
+class PaintCounter : public QObject {
+public:
+    PaintCounter(QWidget& window, QWidget* spared) : m_spared(spared) {
+        window.installEventFilter(this);
+        for (QWidget* child : window.findChildren<QWidget*>()) child->installEventFilter(this);
+    }
+    int others = 0;
+    QRegion windowArea;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && watched != m_spared) {
+            ++others;
+            if (!watched->parent()) windowArea += static_cast<QPaintEvent*>(event)->region();
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_spared;
+};
+
+TEST_F(LivePreview, StreamingRepaintsThePictureAloneAtMostOncePerFrame) {
+    Choose("Fake Camera Plain");
+    NextFrame();
+    VideoWindow* video = m_window->Video();
+    ASSERT_TRUE(WaitUntil([&] { return video->CurrentFrame().size() == video->size(); }));
+    NextFrame(20);  // past the list's own repaint after the click
+    PaintCounter paints(*m_window, video);
+    const uint64_t presented = video->FramesPresented(), shown = video->FramesShown();
+    NextFrame(30);
+    QApplication::processEvents();
+    EXPECT_GT(video->FramesShown(), shown + 10) << "the picture kept up";
+    EXPECT_LE(video->FramesShown() - shown, video->FramesPresented() - presented + 1);
+    EXPECT_EQ(paints.others, 0) << "repainted besides the picture: " << paints.windowArea.boundingRect().width() << "x"
+                                << paints.windowArea.boundingRect().height() << " of the window";
 }
 
 TEST_F(LivePreview, EndingTheWindowLeavesNoFrameInFlightAndNothingOpen) {

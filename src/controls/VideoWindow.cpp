@@ -32,21 +32,30 @@ void VideoWindow::Present(GstSample* sample) {
         dropped = std::exchange(m_pending, GstPtr<GstSample>::Ref(sample));
     }
     ++m_presented;
-    // One repaint request in flight at most; it takes whatever is newest.
-    if (!m_updateQueued.exchange(true)) QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
+    // One repaint request in flight at most; it takes whatever is newest
+    // and paints at once, with no second trip through the event queue.
+    if (!m_updateQueued.exchange(true)) QMetaObject::invokeMethod(this, &VideoWindow::ShowNewest, Qt::QueuedConnection);
 }
 
 namespace {
 
-// A view of a sample's 24-bit BGR picture, valid while the sample lives.
+// A view of a sample's picture (32-bit BGRx, or 24-bit BGR), valid while the
+// sample lives and mapped; a null image has nothing mapped.
 QImage ImageOf(GstSample* sample, GstMapInfo& map) {
     GstVideoInfo info;
     GstBuffer* buffer = gst_sample_get_buffer(sample);
-    if (buffer == nullptr || !gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) ||
+    if (buffer == nullptr || !gst_video_info_from_caps(&info, gst_sample_get_caps(sample))) return QImage();
+    QImage::Format format;
+    switch (GST_VIDEO_INFO_FORMAT(&info)) {
+    case GST_VIDEO_FORMAT_BGRx: format = QImage::Format_RGB32; break;  // 0xffRRGGBB in memory order
+    case GST_VIDEO_FORMAT_BGR: format = QImage::Format_BGR888; break;
+    default: return QImage();
+    }
+    if (GST_VIDEO_INFO_WIDTH(&info) <= 0 || GST_VIDEO_INFO_HEIGHT(&info) <= 0 ||
         !gst_buffer_map(buffer, &map, GST_MAP_READ))
         return QImage();
     return QImage(map.data, GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info),
-                  GST_VIDEO_INFO_PLANE_STRIDE(&info, 0), QImage::Format_BGR888);
+                  GST_VIDEO_INFO_PLANE_STRIDE(&info, 0), format);
 }
 
 }  // namespace
@@ -66,8 +75,12 @@ QImage VideoWindow::CurrentFrame() const {
     return copy;
 }
 
-void VideoWindow::paintEvent(QPaintEvent*) {
+void VideoWindow::ShowNewest() {
     m_updateQueued = false;
+    repaint();
+}
+
+void VideoWindow::paintEvent(QPaintEvent*) {
     GstPtr<GstSample> sample;
     GstPtr<GstSample> replaced;
     {
@@ -87,9 +100,20 @@ void VideoWindow::paintEvent(QPaintEvent*) {
         painter.fillRect(rect(), Qt::black);
         return;
     }
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(rect(), frame);
+    if (frame.size() == size()) {
+        painter.drawImage(QPoint(0, 0), frame);
+    } else {
+        // Frames made before the area changed size, until the graph follows.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(rect(), frame);
+    }
     gst_buffer_unmap(gst_sample_get_buffer(sample.get()), &map);
+}
+
+void VideoWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    m_shownWidth = width();
+    m_shownHeight = height();
 }
 
 }  // namespace quabrel

@@ -90,16 +90,25 @@ HRESULT FilterGraph::AddGrabber() {
     m_sourceCaps = MakeElement("capsfilter", "capture-format");
     m_convert = MakeElement("videoconvert", "grabber-convert");
     m_grabberCaps = MakeElement("capsfilter", "Grabber");
-    m_renderConvert = MakeElement("videoconvert", "render-convert");
+    // The screen's copy is scaled and converted in one pass, here on the
+    // streaming thread, into the display's own 32-bit format: the interface
+    // thread then only copies it, and the grabber's frame (the one the
+    // companion gets) stays as it is.
+    m_renderConvert = MakeElement("videoconvertscale", "render-convert");
+    m_renderCaps = MakeElement("capsfilter", "render-format");
     m_renderer = MakeElement("appsink", "renderer");
-    if (!m_sourceCaps || !m_convert || !m_grabberCaps || !m_renderConvert || !m_renderer) return E_FAIL;
+    if (!m_sourceCaps || !m_convert || !m_grabberCaps || !m_renderConvert || !m_renderCaps || !m_renderer)
+        return E_FAIL;
     const auto bgr = GstPtr<GstCaps>::Adopt(gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGR", nullptr));
     g_object_set(m_grabberCaps.get(), "caps", bgr.get(), nullptr);
+    // The picture fills the area as it always has: stretched, no bars.
+    g_object_set(m_renderConvert.get(), "add-borders", FALSE, nullptr);
+    const auto bgrx = GstPtr<GstCaps>::Adopt(gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGRx", nullptr));
+    g_object_set(m_renderCaps.get(), "caps", bgrx.get(), nullptr);
     // Only the newest frame waits for the screen.
-    g_object_set(m_renderer.get(), "caps", bgr.get(), "max-buffers", 1, "drop", TRUE, "sync", FALSE, "emit-signals", TRUE,
-                 nullptr);
+    g_object_set(m_renderer.get(), "max-buffers", 1, "drop", TRUE, "sync", FALSE, "emit-signals", TRUE, nullptr);
     g_signal_connect(m_renderer.get(), "new-sample", G_CALLBACK(&FilterGraph::OnSample), this);
-    for (const auto* e : {&m_sourceCaps, &m_convert, &m_grabberCaps, &m_renderConvert, &m_renderer})
+    for (const auto* e : {&m_sourceCaps, &m_convert, &m_grabberCaps, &m_renderConvert, &m_renderCaps, &m_renderer})
         gst_bin_add(GST_BIN(m_pipeline.get()), e->get());
     ApplySourceCaps();
     // Frames are edited where they are: on the grabber's output pad, before
@@ -134,7 +143,7 @@ HRESULT FilterGraph::RenderStream(MediaType type) {
             }
         }
         if (!gst_element_link_many(m_source.get(), m_sourceCaps.get(), m_convert.get(), m_grabberCaps.get(),
-                                   m_renderConvert.get(), m_renderer.get(), nullptr))
+                                   m_renderConvert.get(), m_renderCaps.get(), m_renderer.get(), nullptr))
             return E_FAIL;
         m_rendered = true;
     }
@@ -184,8 +193,21 @@ GstFlowReturn FilterGraph::OnSample(GstElement* sink, gpointer self) {
     const auto sample = GstPtr<GstSample>::Adopt(gst_app_sink_pull_sample(GST_APP_SINK(sink)));
     if (!sample) return GST_FLOW_OK;
     std::lock_guard lock(graph->m_targetMutex);
-    if (graph->m_target != nullptr) graph->m_target->Present(sample.get());
+    if (graph->m_target == nullptr) return GST_FLOW_OK;
+    graph->m_target->Present(sample.get());
+    graph->FollowShownSize(graph->m_target->ShownSize());
     return GST_FLOW_OK;
+}
+
+void FilterGraph::FollowShownSize(FrameSize size) {
+    if (size == m_renderSize) return;
+    m_renderSize = size;
+    auto caps = GstPtr<GstCaps>::Adopt(gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGRx", nullptr));
+    if (size.width > 0 && size.height > 0)
+        gst_caps_set_simple(caps.get(), "width", G_TYPE_INT, size.width, "height", G_TYPE_INT, size.height,
+                            "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr);
+    // The renderer renegotiates with the next frame.
+    g_object_set(m_renderCaps.get(), "caps", caps.get(), nullptr);
 }
 
 namespace {

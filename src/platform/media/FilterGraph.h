@@ -21,6 +21,12 @@ enum class MediaType { kStream, kInterleaved, kVideo };
 inline constexpr long EC_COMPLETE = 1;
 inline constexpr long EC_ERRORABORT = 3;
 
+struct FrameSize {
+    int32_t width = 0;
+    int32_t height = 0;
+    bool operator==(const FrameSize&) const = default;
+};
+
 // What a capture format says: frame size and frame time (100 ns units,
 // 0 = the device's own).
 struct VideoFormat {
@@ -30,12 +36,15 @@ struct VideoFormat {
     bool operator==(const VideoFormat&) const = default;
 };
 
-// Where the graph's frames go to be seen: called on the streaming thread
-// with each adjusted frame (24-bit BGR), which it may keep by taking a
-// reference.
+// Where the graph's frames go to be seen. Both run on the streaming thread.
 class FrameTarget {
 public:
+    // Each adjusted frame, 32-bit BGRx, at the size last asked for; the
+    // target may keep it by taking a reference.
     virtual void Present(GstSample* sample) = 0;
+    // The size the frames are wanted at (0 x 0: the capture size): the
+    // graph scales them to it, so the target only copies them to screen.
+    virtual FrameSize ShownSize() const = 0;
 
 protected:
     ~FrameTarget() = default;
@@ -43,7 +52,8 @@ protected:
 
 // The one media graph: a source, the sample grabber (24-bit BGR, a
 // callback per frame on the streaming thread, buffer edited in place) and a
-// renderer that hands frames to a FrameTarget. Operations answer in the
+// renderer that scales and converts each frame for the screen, still on the
+// streaming thread, and hands it to a FrameTarget. Operations answer in the
 // engine's result vocabulary.
 class FilterGraph {
 public:
@@ -100,6 +110,9 @@ private:
     static GstFlowReturn OnSample(GstElement* sink, gpointer self);
     static GstBusSyncReply OnBusMessage(GstBus* bus, GstMessage* message, gpointer self);
     void ApplySourceCaps();
+    // Streaming thread: asks the renderer for frames of `size` when that
+    // changed; the frames in flight keep the size they have.
+    void FollowShownSize(FrameSize size);
     // The offered format nearest to `wanted`; false when the camera has no
     // such frame time (or no raw video at all).
     bool Match(const VideoFormat& wanted, VideoFormat* format, Fraction* rate) const;
@@ -110,6 +123,7 @@ private:
     GstPtr<GstElement> m_convert;
     GstPtr<GstElement> m_grabberCaps;
     GstPtr<GstElement> m_renderConvert;
+    GstPtr<GstElement> m_renderCaps;
     GstPtr<GstElement> m_renderer;
     bool m_grabberTypeSet = false;
     bool m_grabberAdded = false;
@@ -124,6 +138,7 @@ private:
     FrameCallback m_callback;
     std::mutex m_targetMutex;
     FrameTarget* m_target = nullptr;
+    FrameSize m_renderSize;  // as last asked of the renderer (streaming thread)
 
     // --- shared with the thread that posts bus messages
     std::mutex m_eventMutex;
