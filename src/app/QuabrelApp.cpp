@@ -11,6 +11,7 @@
 #include <gst/gst.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -38,13 +39,22 @@ namespace {
 // reach a display. Turn that into one plain line instead of the toolkit's
 // diagnostics.
 QtMessageHandler g_previousHandler = nullptr;
+std::atomic<bool> g_starting{true};
 
-void StartupMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (type == QtFatalMsg) {
+// Notes that OpenGL is missing: quabrel turns it off itself (below), and the
+// toolkit and the web engine then say so, once each.
+bool AboutOpenGlBeingOff(const QString& message) {
+    return message.startsWith(QLatin1String("QXcbIntegration: Cannot create platform OpenGL context")) ||
+           message.startsWith(QLatin1String("No suitable graphics backend found"));
+}
+
+void MessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (g_starting && type == QtFatalMsg) {
         std::fputs("quabrel: cannot open a display; start quabrel from a desktop session.\n", stderr);
         std::_Exit(1);
     }
-    if (context.category != nullptr && std::strncmp(context.category, "qt.qpa", 6) == 0) return;
+    if (g_starting && context.category != nullptr && std::strncmp(context.category, "qt.qpa", 6) == 0) return;
+    if (type != QtFatalMsg && AboutOpenGlBeingOff(message)) return;
     if (g_previousHandler != nullptr) g_previousHandler(type, context, message);
 }
 
@@ -57,6 +67,13 @@ void KeepNothingOnDisk() {
     qputenv("MESA_GLSL_CACHE_DISABLE", "true");  // the same, as older drivers call it
     QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
 }
+
+// Everything quabrel draws is drawn in software: the skin, the picture (a
+// copy of frames already at its size) and the banner's page. Without this,
+// the toolkit would load the X display's OpenGL driver at start all the
+// same: where no GPU driver is at hand that is a software renderer and its
+// compiler, some 30 MB of memory that nothing uses.
+void DrawWithoutOpenGl() { qputenv("QT_XCB_GL_INTEGRATION", "none"); }
 
 // GStreamer has no switch for an in-memory plugin list: it keeps its list of
 // plugins in a file, by default in the user's home. The session's runtime
@@ -75,6 +92,7 @@ void KeepPluginListInTheSession() {
 
 int CquabrelApp::InitInstance() {
     KeepNothingOnDisk();
+    DrawWithoutOpenGl();
 
     // The banner's web engine refuses to run as root inside its sandbox;
     // only then is it told to run without one.
@@ -88,9 +106,9 @@ int CquabrelApp::InitInstance() {
         argv[argc++] = noSandbox;
     }
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    g_previousHandler = qInstallMessageHandler(StartupMessageHandler);
+    g_previousHandler = qInstallMessageHandler(MessageHandler);
     QApplication application(argc, argv);
-    qInstallMessageHandler(g_previousHandler);
+    g_starting = false;
 
     // One copy per desktop session. Which session that is, only the toolkit
     // knows once it has reached the display, so the guard comes right after
