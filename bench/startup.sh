@@ -8,9 +8,8 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$here"
 runs=${1:-7}
-cmake -S . -B build/bench -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=Release -DQUABREL_BUILD_TESTS=OFF \
-  -DQUABREL_BUILD_BENCH=ON >/dev/null
-cmake --build build/bench --target quabrel quabrel_nobanner quabrel_skins startup_paint >/dev/null
+source bench/bench_build.sh
+bench_build quabrel quabrel_nobanner quabrel_skins startup_paint
 
 # The server picks a free display number and writes it once it accepts
 # connections.

@@ -5,7 +5,8 @@
 
 Reads what `bash tools/dev.sh bench` saved there: color.txt (the colour
 benchmark's output, whose ratio lines it takes as they are), skin.json
-(Google Benchmark's JSON of the skin benchmark), live.txt and startup.txt.
+(Google Benchmark's JSON of the skin benchmark), live.txt, startup.txt and
+preview.txt.
 A ratio below 1 means ours is faster or smaller than the anchor. Where a
 benchmark has no anchor, or its anchor did not run, the table says why and
 shows the benchmark's own figures instead.
@@ -82,6 +83,28 @@ def startup_rows(text):
             for label, unit, o, a in zip(labels, units, ours, anchor)]
 
 
+def preview_rows(text):
+    """The preview benchmark's table: each program's CPU and memory against
+    the bare GStreamer floor."""
+    if text is None:
+        return [("preview", "-", "not run", "-")]
+    figures = {}
+    for line in text.splitlines():
+        match = re.match(r"(banner on|banner off|bare GStreamer)\s+([0-9.]+)\s+([0-9.]+)\s+([0-9.]+)", line)
+        if match:
+            figures[match.group(1)] = [float(value) for value in match.groups()[1:]]
+    floor = figures.get("bare GStreamer")
+    if floor is None or not floor[0]:
+        return [("preview", "-", "the floor did not run", "-")]
+    rows = []
+    for name in ("banner on", "banner off"):
+        if name in figures:
+            cpu, rss, pss = figures[name]
+            rows.append(("preview", f"{name}: CPU {cpu:.1f} %, RSS {rss:.0f} MB, PSS {pss:.0f} MB",
+                         f"bare GStreamer: CPU {floor[0]:.1f} %, PSS {floor[2]:.0f} MB", f"{cpu / floor[0]:.2f} (CPU)"))
+    return rows or [("preview", "-", "the program's runs showed nothing", "-")]
+
+
 def main():
     folder = sys.argv[1]
     rows = [("benchmark", "case", "anchor", "ours / anchor")]
@@ -89,6 +112,7 @@ def main():
     rows += skin_rows(read(folder, "skin.json"))
     rows += live_rows(read(folder, "live.txt"))
     rows += startup_rows(read(folder, "startup.txt"))
+    rows += preview_rows(read(folder, "preview.txt"))
     widths = [max(len(row[i]) for row in rows) for i in range(3)]
     for index, row in enumerate(rows):
         print("  ".join(cell.ljust(width) for cell, width in zip(row, widths)) + "  " + row[3])

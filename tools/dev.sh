@@ -22,7 +22,7 @@ build_packages=(cmake ninja-build g++ pkg-config libpng-dev zlib1g-dev
 test_packages=(libgtest-dev libgmock-dev clang libclang-rt-14-dev xvfb xauth x11-utils xdotool
   openbox strace python3)
 # OpenCV's two libraries are the colour benchmark's anchors.
-bench_packages=(libbenchmark-dev libopencv-core-dev libopencv-imgproc-dev xvfb xauth x11-utils python3)
+bench_packages=(libbenchmark-dev gstreamer1.0-x openbox xdotool libopencv-core-dev libopencv-imgproc-dev xvfb xauth x11-utils python3)
 
 install_missing() {
   local missing=()
@@ -90,7 +90,8 @@ test)
   ;;
 bench)
   install_missing "${build_packages[@]}" "${bench_packages[@]}"
-  configure_and_build build/bench -DCMAKE_BUILD_TYPE=Release -DQUABREL_BUILD_TESTS=OFF -DQUABREL_BUILD_BENCH=ON
+  source bench/bench_build.sh
+  bench_build all
   results=build/bench/results
   rm -rf "$results" && mkdir -p "$results"
   echo "== colour adjustment"
@@ -102,6 +103,8 @@ bench)
   env -u DISPLAY build/bench/bench/bench_live 10 >"$results/live.txt" 2>"$results/live.log"
   echo "== start-up, with and without the banner's engine"
   bash bench/startup.sh 5 >"$results/startup.txt"
+  echo "== preview against the bare GStreamer floor (5 rounds of 10 s)"
+  bash bench/preview.sh 5 10 >"$results/preview.txt"
   echo
   python3 tools/bench_table.py "$results"
   ;;
