@@ -2,6 +2,7 @@
 
 #include "app/DesktopSession.h"
 #include "mainwindow/QuabrelDlg.h"
+#include "platform/Shell.h"
 
 #include <QApplication>
 #include <QFile>
@@ -63,8 +64,8 @@ void MessageHandler(QtMsgType type, const QMessageLogContext& context, const QSt
 // turned off before any of them starts. Child processes (the web engine's)
 // inherit the same settings.
 void KeepNothingOnDisk() {
-    qputenv("MESA_SHADER_CACHE_DISABLE", "true");
-    qputenv("MESA_GLSL_CACHE_DISABLE", "true");  // the same, as older drivers call it
+    SetOwnVariable("MESA_SHADER_CACHE_DISABLE", "true");
+    SetOwnVariable("MESA_GLSL_CACHE_DISABLE", "true");  // the same, as older drivers call it
     QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
 }
 
@@ -73,7 +74,7 @@ void KeepNothingOnDisk() {
 // the toolkit would load the X display's OpenGL driver at start all the
 // same: where no GPU driver is at hand that is a software renderer and its
 // compiler, some 30 MB of memory that nothing uses.
-void DrawWithoutOpenGl() { qputenv("QT_XCB_GL_INTEGRATION", "none"); }
+void DrawWithoutOpenGl() { SetOwnVariable("QT_XCB_GL_INTEGRATION", "none"); }
 
 // GStreamer has no switch for an in-memory plugin list: it keeps its list of
 // plugins in a file, by default in the user's home. The session's runtime
@@ -84,7 +85,7 @@ void DrawWithoutOpenGl() { qputenv("QT_XCB_GL_INTEGRATION", "none"); }
 // afresh. Runs before the media framework starts.
 void KeepPluginListInTheSession() {
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    qputenv("GST_REGISTRY", runtime.isEmpty() ? QByteArray("/sys/devices/quabrel-plugins.bin")
+    SetOwnVariable("GST_REGISTRY", runtime.isEmpty() ? QByteArray("/sys/devices/quabrel-plugins.bin")
                                               : QFile::encodeName(runtime + QStringLiteral("/quabrel-gst-plugins.bin")));
 }
 
