@@ -5,6 +5,7 @@
 #include "controls/SkinButton.h"
 #include "mainwindow/DialogTemplate.h"
 #include "mainwindow/QuabrelDlg.h"
+#include "platform/Shell.h"
 #include "skin/ResourceImages.h"
 #include "skin/WindowShape.h"
 #include "support/TempDir.h"
@@ -116,14 +117,16 @@ TEST(MainWindowControls, InitialisedStateBeforeAnySourceIsChosen) {
     EXPECT_TRUE(window.DragWindow());
     EXPECT_TRUE(window.SoundOn());
     ASSERT_NE(window.AudioMenu(), nullptr);  // holds the audio devices
-    for (QMenu* menu : {window.AdvancedMenu(), window.SkinMenu()}) {
+    ASSERT_NE(window.SkinMenu(), nullptr);
+    EXPECT_FALSE(window.SkinMenu()->isEmpty()) << "filled at start";
+    for (QMenu* menu : {window.AdvancedMenu()}) {
         ASSERT_NE(menu, nullptr);
-        EXPECT_TRUE(menu->isEmpty());
+        EXPECT_TRUE(menu->isEmpty()) << "filled on first use";
     }
     QStringList systemEntries;
     for (QAction* a : window.SystemMenu()->actions())
         if (!a->isSeparator()) systemEntries << a->text();
-    EXPECT_EQ(systemEntries, QStringList({"To System Tray", "&Resotre", "E&xit"}));
+    EXPECT_EQ(systemEntries, QStringList({"Mi&nimize", "&Close", "To System Tray", "&Resotre", "E&xit"}));
 
     auto* banner = window.Item<CExplorer1>(1023);
     EXPECT_EQ(banner->Address().toString(), ProductSite() + "/banner.php");
@@ -557,6 +560,197 @@ TEST(MainWindowSkin, DeviceNamesSitBetweenTheRulesOfTheSampleSkinsLists) {
         const QRect top = list->visualItemRect(list->item(1));
         EXPECT_EQ(top.top(), 0) << "rows scroll whole, so they stay on the picture's lines";
     }
+}
+
+// ---------------------------------------------------------------- commands
+
+// Names of a menu's entries, in order, without separators.
+QStringList Entries(const QMenu& menu) {
+    QStringList names;
+    for (const QAction* action : menu.actions())
+        if (!action->isSeparator()) names << action->text();
+    return names;
+}
+
+std::vector<int> CheckedIds(const QMenu& menu) {
+    std::vector<int> ids;
+    for (const QAction* action : menu.actions())
+        if (action->isChecked()) ids.push_back(action->data().toInt());
+    return ids;
+}
+
+TEST(Commands, TheSkinMenuOffersEveryLoadedSkinUpToTwentyWithOneCheck) {
+    Install install;
+    MessageRecorder messages;
+    CquabrelDlg window(install.Skins("1"), install.ExeDir(), kNoBanner);
+    EXPECT_EQ(Entries(*window.SkinMenu()), QStringList({"Default", "Aurora"})) << "entry 0 is always Default";
+    EXPECT_EQ(CheckedIds(*window.SkinMenu()), std::vector<int>{32}) << "the skin shown at start";
+    window.SkinMenu()->actions()[0]->trigger();
+    EXPECT_EQ(window.SkinFile(), install.ExeDir() + "skin/graphite/graphite.ini");
+    EXPECT_EQ(CheckedIds(*window.SkinMenu()), std::vector<int>{31});
+    window.SkinMenu()->actions()[1]->trigger();
+    EXPECT_EQ(window.SkinFile(), install.ExeDir() + "skin/aurora/aurora.ini");
+    EXPECT_EQ(CheckedIds(*window.SkinMenu()), std::vector<int>{32});
+
+    // 25 skins: the 21st would get id 51, the driver settings' command.
+    std::string more;
+    for (int i = 2; i < 25; ++i)
+        more += "[case" + std::to_string(i) + "]\nName=Skin " + std::to_string(i) +
+                "\nDirectory=aurora\niniFile=aurora.ini\n";
+    CquabrelDlg crowded(install.Skins("0", more, 25), install.ExeDir(), kNoBanner);
+    const QList<QAction*> offered = crowded.SkinMenu()->actions();
+    ASSERT_EQ(offered.size(), 20);
+    EXPECT_EQ(offered.back()->data().toInt(), 50);
+    EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join("|").toStdString();
+}
+
+TEST(Commands, IdsWithoutMeaningDoNothingAndTheDriverCommandsSayWhyNot) {
+    Install install;
+    MessageRecorder messages;
+    CquabrelDlg window(install.Skins("0"), install.ExeDir(), kNoBanner);
+    const std::string skin = window.SkinFile();
+    for (int id : {30, 32771, 32777, 51}) window.OnCommand(id);
+    EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join("|").toStdString();
+    EXPECT_EQ(window.SkinFile(), skin);
+    window.OnCommand(32784);
+    window.OnCommand(52);
+    EXPECT_EQ(messages.Texts(),
+              QStringList({"Select a video resource first.", "The driver does not support this feature."}));
+}
+
+TEST(Commands, PopupsOpenBelowTheLeftOfTheirButtonAndTheAdvancedMenuIsBuiltOnce) {
+    Install install;
+    CquabrelDlg window(install.Skins("0"), install.ExeDir(), kNoBanner);
+    window.show();
+    for (int round = 0; round < 2; ++round) {
+        window.Item<CxSkinButton>(1026)->click();
+        QMenu* advanced = window.AdvancedMenu();
+        ASSERT_TRUE(advanced->isVisible());
+        EXPECT_EQ(advanced->pos(), window.Item<CxSkinButton>(1026)->mapToGlobal(QPoint(-35, 21)));
+        EXPECT_EQ(Entries(*advanced), QStringList({"Audio Capture Devices", "Skin", "Crossbar..."}));
+        advanced->close();
+    }
+    window.Item<CxSkinButton>(1005)->click();
+    auto* files = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(files, nullptr);
+    EXPECT_EQ(Entries(*files), QStringList({"Video File...", "Image File..."}));
+    EXPECT_EQ(files->pos(), window.Item<CxSkinButton>(1005)->mapToGlobal(QPoint(-35, 21)));
+    files->close();
+}
+
+TEST(Commands, HelpOpensTheSiteHelpPageAndSoundTogglesItsPictureAndTheSession) {
+    Install install;
+    CquabrelDlg window(install.Skins("0"), install.ExeDir(), kNoBanner);
+    std::vector<QUrl> opened;
+    const UrlOpener previous = SetUrlOpener([&](const QUrl& url) { opened.push_back(url); });
+    window.Item<CxSkinButton>(1038)->click();
+    SetUrlOpener(previous);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].toString(), ProductSite() + "/help");
+
+    auto* sound = window.Item<CxSkinButton>(1030);
+    const QImage on = testing::Paint(*sound);
+    sound->click();
+    EXPECT_FALSE(window.SoundOn());
+    EXPECT_TRUE(window.Capture().Muted()) << "graphs built from now on start silent";
+    EXPECT_NE(testing::Paint(*sound), on) << "the muted picture";
+    sound->click();
+    EXPECT_TRUE(window.SoundOn());
+    EXPECT_FALSE(window.Capture().Muted());
+    EXPECT_EQ(testing::Paint(*sound), on);
+}
+
+// A notification area that records what it is asked, and can refuse.
+class FakeTray : public TrayHost {
+public:
+    struct State {
+        bool available = true, removable = true, shown = false;
+        QString tip;
+        Callbacks callbacks;
+    };
+    explicit FakeTray(State& state) : m_state(state) {}
+    bool Add(const QIcon& icon, const QString& tip, const Callbacks& callbacks) override {
+        if (!m_state.available || icon.isNull()) return false;
+        m_state.shown = true;
+        m_state.tip = tip;
+        m_state.callbacks = callbacks;
+        return true;
+    }
+    bool Remove() override {
+        if (!m_state.removable) return false;
+        m_state.shown = false;
+        return true;
+    }
+
+private:
+    State& m_state;
+};
+
+TEST(Tray, HideRestoreAndEveryFailureLeaveTheUserAWindowOrAnIcon) {
+    Install install;
+    CquabrelDlg window(install.Skins("0"), install.ExeDir(), kNoBanner);
+    FakeTray::State tray;
+    window.Tray().SetHost(std::make_unique<FakeTray>(tray));
+    window.show();
+
+    window.Item<CxSkinButton>(1015)->click();  // Hide to tray
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(tray.shown);
+    EXPECT_EQ(tray.tip, "QuabreL");
+    EXPECT_TRUE(window.Tray().GetOption());
+    EXPECT_FALSE(window.Tray().AddIcon()) << "a second add does nothing";
+
+    tray.callbacks.doubleClicked();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(tray.shown);
+    EXPECT_FALSE(window.Tray().GetOption()) << "after a restore a minimise goes to the task bar";
+
+    // Right press: the two-entry menu at the pointer; "&Restore" restores.
+    window.OnToTray();
+    tray.callbacks.rightPressed(QPoint(300, 200));
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(Entries(*menu), QStringList({"&Restore", "E&xit"}));
+    EXPECT_EQ(menu->pos(), QPoint(300, 200));
+    menu->actions()[0]->trigger();
+    menu->close();
+    EXPECT_TRUE(window.isVisible());
+
+    // A removal that fails leaves the window hidden, and is tried again.
+    window.OnToTray();
+    tray.removable = false;
+    tray.callbacks.doubleClicked();
+    EXPECT_FALSE(window.isVisible());
+    tray.removable = true;
+    window.OnRestore();
+    EXPECT_TRUE(window.isVisible());
+
+    // No notification area: the window stays.
+    tray.available = false;
+    window.OnToTray();
+    EXPECT_TRUE(window.isVisible());
+    window.OnSysCommand(CquabrelDlg::kScMinimize);
+    EXPECT_FALSE(window.Tray().IconShown());
+}
+
+TEST(Tray, AWindowMenuMinimiseGoesToTheTrayWhileTheOptionIsOnTheButtonNever) {
+    Install install;
+    CquabrelDlg window(install.Skins("0"), install.ExeDir(), kNoBanner);
+    FakeTray::State tray;
+    window.Tray().SetHost(std::make_unique<FakeTray>(tray));
+    window.show();
+    window.OnSysCommand(CquabrelDlg::kScMinimize + 2);  // the low bits do not matter
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(tray.shown);
+    window.OnRestore();
+    ASSERT_TRUE(window.isVisible());
+
+    window.OnToTray();
+    window.OnRestore();
+    window.Tray().SetOption(true);
+    window.Item<CxSkinButton>(1037)->click();  // Minimize
+    EXPECT_FALSE(tray.shown) << "the Minimize button never involves the tray";
+    EXPECT_EQ(window.windowTitle(), "quabrel");
 }
 
 }  // namespace

@@ -107,6 +107,12 @@ public:
     bool Paused() const { return m_bPaused; }
     void SetPaused(bool paused) { m_bPaused = paused; }
     bool StillImage() const { return m_stillImage; }
+    // A camera's capture stream runs in the graph (not a file, not a
+    // microphone).
+    bool LiveVideo() const { return m_bGraphBuilt && m_liveVideo; }
+    // The sound button's state, for every graph with sound from now on.
+    void SetMuted(bool muted) { m_muted = muted; }
+    bool Muted() const { return m_muted; }
     bool HasCompanionFilter() const { return m_pCompanionFilter != nullptr; }
 
     // For tests and measurements.
@@ -134,6 +140,7 @@ private:
     bool m_liveVideo = false;        // the graph carries a camera's capture stream
     bool m_grabberInGraph = false;   // the callback may be connected to the graph
     bool m_streamConfigFound = false;
+    bool m_muted = false;
 
     // --- read by the streaming thread through the frame callback while a
     // graph runs; replaced only after Teardown has removed the callback

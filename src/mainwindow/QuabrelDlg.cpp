@@ -8,6 +8,7 @@
 #include "mainwindow/DialogTemplate.h"
 #include "skin/ResourceImages.h"
 
+#include <QCursor>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,11 +19,6 @@
 namespace quabrel {
 
 namespace {
-
-// Commands of the window menu, handled with the other commands.
-constexpr int kCmdToTray = 32787;
-constexpr int kCmdRestore = 32788;
-constexpr int kCmdExit = 32786;
 
 // What a button says when no skin picture shows what it does. The reset
 // buttons are too small for words; their place beside a slider tells.
@@ -101,7 +97,14 @@ void CquabrelDlg::CreateControls() {
         button->SetFallbackText(QString::fromLatin1(c.caption));
         button->setAccessibleName(button->FallbackText());
     }
-    connect(Item<CxSkinButton>(1006), &QAbstractButton::clicked, this, &CquabrelDlg::OnCloseButton);
+    const struct {
+        int id;
+        void (CquabrelDlg::*handler)();
+    } buttons[] = {{1005, &CquabrelDlg::OnFileOpenButton}, {1006, &CquabrelDlg::OnCloseButton},
+                   {1015, &CquabrelDlg::OnToTray},         {1026, &CquabrelDlg::OnAdvancedButton},
+                   {1030, &CquabrelDlg::OnSoundButton},    {1037, &CquabrelDlg::OnMinimizeButton},
+                   {1038, &CquabrelDlg::OnHelpButton}};
+    for (const auto& b : buttons) connect(Item<CxSkinButton>(b.id), &QAbstractButton::clicked, this, b.handler);
     connect(m_videoList, &CMyListBox::selChange, this, &CquabrelDlg::OnSelchangeDeviceList);
     connect(m_frameRate, qOverload<int>(&QComboBox::activated), this, &CquabrelDlg::OnSelchangeFrameRate);
     const struct {
@@ -134,10 +137,17 @@ bool CquabrelDlg::OnInitDialog() {
     // The window menu's own entries; the commands behind them come with the
     // other commands.
     m_systemMenu = std::make_unique<QMenu>();
+    for (auto [text, command] : {std::pair{"Mi&nimize", kScMinimize}, {"&Close", kScClose}}) {
+        QAction* action = m_systemMenu->addAction(QString::fromLatin1(text));
+        action->setData(command);
+        connect(action, &QAction::triggered, this, [this, command] { OnSysCommand(command); });
+    }
     m_systemMenu->addSeparator();
-    m_systemMenu->addAction(QStringLiteral("To System Tray"))->setData(kCmdToTray);
-    m_systemMenu->addAction(QStringLiteral("&Resotre"))->setData(kCmdRestore);
-    m_systemMenu->addAction(QStringLiteral("E&xit"))->setData(kCmdExit);
+    for (auto [text, command] : {std::pair{"To System Tray", kCmdToTray}, {"&Resotre", kCmdRestore}, {"E&xit", kCmdExit}}) {
+        QAction* action = m_systemMenu->addAction(QString::fromLatin1(text));
+        action->setData(command);
+        connect(action, &QAction::triggered, this, [this, command] { OnSysCommand(command); });
+    }
 
     ApplySkin(m_skins.StartupSkinNumber());
 
@@ -159,6 +169,7 @@ bool CquabrelDlg::OnInitDialog() {
     m_hAdvancedMenu = std::make_unique<QMenu>();
     m_hSkinMenu = std::make_unique<QMenu>();
 
+    FillSkinMenu();
     InitAudioEnumerator(DeviceCategory::kAudioInput, kAudioMenuTarget);
     InitAudioEnumerator(DeviceCategory::kVideoInput, 1001);
 
@@ -166,6 +177,7 @@ bool CquabrelDlg::OnInitDialog() {
     m_rcVideo = m_videoArea->contentsRect();
     m_bShowPlaceholder = true;
     m_banner->Navigate(QUrl(ProductSite() + QStringLiteral("/banner.php")));
+    SetUpTray();
     m_bSoundOn = 1;
     return true;
 }
@@ -213,6 +225,10 @@ void CquabrelDlg::keyPressEvent(QKeyEvent* event) {
     // Enter ends the window as Escape does, with the other result.
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
         accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::AltModifier) {
+        ShowWindowMenu(QCursor::pos());
         return;
     }
     CDialogSK::keyPressEvent(event);

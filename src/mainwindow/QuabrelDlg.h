@@ -2,6 +2,7 @@
 
 #include "capture/CaptureSession.h"
 #include "imaging/VideoProcSetting.h"
+#include "mainwindow/MinimizeToTray.h"
 #include "platform/HResult.h"
 #include "skin/DialogSK.h"
 #include "skin/Skin.h"
@@ -19,6 +20,8 @@
 
 class QLabel;
 class QLineEdit;
+class QAction;
+class QContextMenuEvent;
 class QMenu;
 
 namespace quabrel {
@@ -101,6 +104,40 @@ public:
     void OnBnClickedGreen();
     void OnBnClickedBlue();
 
+    // Commands: the dispatcher of menu entries and the run-time ids.
+    static constexpr int kMaxSkinEntries = 20;  // skin ids 31 to 50
+    static constexpr int kCmdFilterPages = 51;
+    static constexpr int kCmdDevicePages = 52;
+    static constexpr int kCmdVideoFile = 32779;
+    static constexpr int kCmdAudioFile = 32782;
+    static constexpr int kCmdImageFile = 32783;
+    static constexpr int kCmdCrossbar = 32784;
+    static constexpr int kCmdExit = 32786;
+    static constexpr int kCmdToTray = 32787;
+    static constexpr int kCmdRestore = 32788;
+    static constexpr int kScMinimize = 0xF020;
+    static constexpr int kScClose = 0xF060;
+    void OnCommand(int id);
+    void OnSysCommand(int command);
+    void FillSkinMenu();
+    void OnAdvancedButton();
+    void OnFileOpenButton();
+    void OnCrossbar();
+    void OnVideoCaptureFilter();
+    void OnDevicePages();
+    void OnSoundButton();
+    void OnMinimizeButton();
+    void OnHelpButton();
+    void ShowWindowMenu(const QPoint& at);
+    // Where the popup of button `buttonId` opens, on the screen.
+    QPoint PopupPosition(int buttonId) const;
+
+    // The tray.
+    void OnToTray();
+    void OnRestore();
+    void OnTrayMenu(const QPoint& at);
+    minimizeToTray& Tray() { return m_tray; }
+
     // State, for tests.
     CaptureSession& Capture() { return m_capture; }
     FilterGraph* Graph() const { return m_capture.Graph(); }
@@ -142,12 +179,18 @@ protected:
     void OnLButtonDown(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 public Q_SLOTS:
     void done(int result) override;
 
 private:
     void CreateControls();
+    void SetUpTray();
+    // Appends entry `text` for command `id`, which it sends to OnCommand.
+    QAction* AddCommand(QMenu& menu, const QString& text, int id);
+    static void SetMenuCheck(QMenu& menu, int id, bool checked);
     // The device list's selected name; empty when nothing is selected.
     std::string SelectedDeviceName() const;
     // Takes the picture area's video away, last frame included.
@@ -175,6 +218,8 @@ private:
     std::unique_ptr<QMenu> m_hSkinMenu;
     std::unique_ptr<QMenu> m_hAdvancedMenu;
     std::unique_ptr<QMenu> m_systemMenu;
+    minimizeToTray m_tray;
+    bool m_minimizedByButton = false;  // a minimise that must not go to the tray
 
     // Capture: the engine, and what the window shows of it.
     CaptureSession m_capture{*this};
