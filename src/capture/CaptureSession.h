@@ -107,11 +107,19 @@ public:
     bool Paused() const { return m_bPaused; }
     void SetPaused(bool paused) { m_bPaused = paused; }
     bool StillImage() const { return m_stillImage; }
+    // The audio build: a new graph with the microphone's stream to the
+    // audio output, at the volume SetMuted last asked for, built stopped.
+    // A failed lookup is reported and leaves the base graph only (E_FAIL);
+    // a device that cannot join or be rendered is reported and the graph
+    // stays as far as it got (S_FALSE). The device is active in both of the
+    // latter cases.
+    HRESULT BuildAudio(const std::string& deviceName);
+
     // A camera's capture stream runs in the graph (not a file, not a
     // microphone).
     bool LiveVideo() const { return m_bGraphBuilt && m_liveVideo; }
     // The sound button's state, for every graph with sound from now on.
-    void SetMuted(bool muted) { m_muted = muted; }
+    void SetMuted(bool muted);
     bool Muted() const { return m_muted; }
     bool HasCompanionFilter() const { return m_pCompanionFilter != nullptr; }
 
@@ -141,6 +149,8 @@ private:
     bool m_grabberInGraph = false;   // the callback may be connected to the graph
     bool m_streamConfigFound = false;
     bool m_muted = false;
+    static constexpr long kSilent = -10000;
+    static constexpr long kFullVolume = 0;
 
     // --- read by the streaming thread through the frame callback while a
     // graph runs; replaced only after Teardown has removed the callback

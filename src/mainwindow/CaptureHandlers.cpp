@@ -12,6 +12,7 @@
 #include "mainwindow/QuabrelDlg.h"
 #include "platform/MessageBox.h"
 
+#include <QLineEdit>
 #include <QAction>
 #include <QEvent>
 #include <QLabel>
@@ -45,9 +46,7 @@ void CquabrelDlg::InitAudioEnumerator(DeviceCategory category, int target) {
             // Ids 10 to 29 belong to audio devices; from 30 on the numbers
             // are the skins'. Devices beyond that are not offered.
             if (k >= kMaxAudioDevices) continue;
-            QAction* action = m_hAudioMenu->addAction(QString::fromStdString(name));
-            action->setData(kFirstAudioDeviceId + k);
-            action->setCheckable(true);
+            AddCommand(*m_hAudioMenu, QString::fromStdString(name), kFirstAudioDeviceId + k)->setCheckable(true);
             m_audioDeviceNames[static_cast<std::size_t>(k)] = name;
             ++k;
         } else if (target == 1001) {
@@ -189,6 +188,57 @@ void CquabrelDlg::OnSelchangeDeviceList() {
     m_bShowPlaceholder = false;
     if (FAILED(m_capture.Run())) ShowMessageBox(this, QStringLiteral("Run returns error."), QStringLiteral("Error"));
     m_capture.SetPaused(false);
+}
+
+void CquabrelDlg::OnAudioDevice(const std::string& name) {
+    m_strAudioDevice = name;
+    m_videoList->setCurrentRow(-1);
+    HideVideo();
+    DisablePlaybackButtons();
+    ShowPlaceholder();
+    // Built stopped: FilePlay starts it.
+    if (m_capture.BuildAudio(m_strAudioDevice) == E_FAIL) return;
+    EnablePlaybackButtons();
+    m_videoArea->update();
+}
+
+void CquabrelDlg::OnBnClickedPlayfile() {
+    if (m_capture.Graph() != nullptr) {
+        if (FAILED(m_capture.Run())) ShowMessageBox(this, QStringLiteral("Run returns error."), QStringLiteral("Error"));
+        // A running graph shows its picture again after a stop hid it.
+        if (m_capture.LiveVideo() && !m_capture.NoVideoWindow() && m_videoWindow != nullptr) {
+            SetVideoPosition();
+            m_videoWindow->show();
+            m_bShowPlaceholder = false;
+        }
+    }
+    m_capture.SetPaused(false);
+}
+
+void CquabrelDlg::OnBnClickedPausefile() {
+    if (m_capture.Graph() == nullptr) return;
+    if (m_capture.Paused()) {
+        m_hiddenEdit->setText(QStringLiteral("in OnBnClickedPausefile if"));
+        m_capture.Run();
+        m_capture.SetPaused(false);
+    } else {
+        m_hiddenEdit->setText(QStringLiteral("in OnBnClickedPausefile else"));
+        m_capture.Pause();
+        m_capture.SetPaused(true);
+    }
+}
+
+void CquabrelDlg::OnBnClickedStopfile() {
+    if (m_capture.Graph() != nullptr) m_capture.Stop();
+    if (m_capture.DeviceActive()) {
+        // The graph stays built; FilePlay runs it again.
+        if (m_videoWindow != nullptr) m_videoWindow->hide();
+        ShowPlaceholder();
+        UncheckAudioDevices();
+    } else if (FilterGraph* graph = m_capture.Graph()) {
+        graph->SetPositionToStart();
+        graph->StopWhenReady();
+    }
 }
 
 void CquabrelDlg::OnGraphNotify() { m_graphEventsTaken += m_capture.TakeEvents(); }

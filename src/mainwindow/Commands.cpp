@@ -23,6 +23,13 @@ QAction* CquabrelDlg::AddCommand(QMenu& menu, const QString& text, int id) {
 }
 
 void CquabrelDlg::OnCommand(int id) {
+    if (id >= kFirstAudioDeviceId && id < kFirstAudioDeviceId + kMaxAudioDevices) {
+        const std::string name = m_audioDeviceNames[static_cast<std::size_t>(id - kFirstAudioDeviceId)];
+        OnAudioDevice(name);
+        UncheckAudioDevices();
+        SetMenuCheck(*m_hAudioMenu, id, true);
+        return;
+    }
     if (id >= kFirstSkinNumber && id < kFirstSkinNumber + kMaxSkinEntries) {
         ApplySkin(id);
         for (int other = kFirstSkinNumber; other <= kFirstSkinNumber + m_skins.m_nTotal; ++other)

@@ -100,7 +100,8 @@ void CquabrelDlg::CreateControls() {
     const struct {
         int id;
         void (CquabrelDlg::*handler)();
-    } buttons[] = {{1005, &CquabrelDlg::OnFileOpenButton}, {1006, &CquabrelDlg::OnCloseButton},
+    } buttons[] = {{1002, &CquabrelDlg::OnBnClickedPlayfile}, {1003, &CquabrelDlg::OnBnClickedPausefile},
+                   {1004, &CquabrelDlg::OnBnClickedStopfile}, {1005, &CquabrelDlg::OnFileOpenButton}, {1006, &CquabrelDlg::OnCloseButton},
                    {1015, &CquabrelDlg::OnToTray},         {1026, &CquabrelDlg::OnAdvancedButton},
                    {1030, &CquabrelDlg::OnSoundButton},    {1037, &CquabrelDlg::OnMinimizeButton},
                    {1038, &CquabrelDlg::OnHelpButton}};
@@ -123,6 +124,8 @@ void CquabrelDlg::CreateControls() {
         connect(Item<CxSkinButton>(a.reset), &QAbstractButton::clicked, this, a.clicked);
     }
 }
+
+QString CquabrelDlg::HiddenText() const { return m_hiddenEdit->text(); }
 
 QWidget* CquabrelDlg::GetDlgItem(int id) const {
     const auto found = m_items.find(id);

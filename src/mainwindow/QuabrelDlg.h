@@ -85,6 +85,14 @@ public:
     void UncheckAudioDevices();
     void OnGraphNotify();
     void OnSelchangeFrameRate();
+    // The microphone `name` to the speakers: a new graph, built stopped.
+    void OnAudioDevice(const std::string& name);
+    // The playback buttons, on whatever graph there is.
+    void OnBnClickedPlayfile();
+    void OnBnClickedPausefile();
+    void OnBnClickedStopfile();
+    const std::string& AudioDevice() const { return m_strAudioDevice; }
+    QString HiddenText() const;
 
     // Picture settings and their sliders.
     void UseSoftwareBrightness();

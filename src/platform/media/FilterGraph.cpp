@@ -6,7 +6,26 @@
 #include <QCoreApplication>
 #include <QEvent>
 
+#include <cmath>
+
 namespace quabrel {
+
+namespace {
+
+GstElement* DefaultAudioOutput() { return gst_element_factory_make("autoaudiosink", "audio-output"); }
+
+AudioOutputFactory& AudioOutput() {
+    static AudioOutputFactory factory = DefaultAudioOutput;
+    return factory;
+}
+
+}  // namespace
+
+AudioOutputFactory SetAudioOutputFactory(AudioOutputFactory factory) {
+    AudioOutputFactory previous = std::move(AudioOutput());
+    AudioOutput() = factory ? std::move(factory) : AudioOutputFactory(DefaultAudioOutput);
+    return previous;
+}
 
 // ---------------------------------------------------------------- graph
 
@@ -147,6 +166,34 @@ HRESULT FilterGraph::RenderStream(MediaType type) {
             return E_FAIL;
         m_rendered = true;
     }
+    return S_OK;
+}
+
+HRESULT FilterGraph::RenderAudio() {
+    if (!m_source || m_volume || m_grabberAdded) return E_FAIL;
+    GstPtr<GstElement> convert = MakeElement("audioconvert", "audio-convert");
+    GstPtr<GstElement> resample = MakeElement("audioresample", "audio-resample");
+    GstPtr<GstElement> volume = MakeElement("volume", "volume");
+    GstElement* made = AudioOutput()();
+    const auto output = GstPtr<GstElement>::Adopt(made != nullptr ? GST_ELEMENT(gst_object_ref_sink(made)) : nullptr);
+    if (!convert || !resample || !volume || !output) return E_FAIL;
+    const GstElement* chain[] = {convert.get(), resample.get(), volume.get(), output.get()};
+    for (const GstElement* e : chain) gst_bin_add(GST_BIN(m_pipeline.get()), const_cast<GstElement*>(e));
+    if (!gst_element_link_many(m_source.get(), convert.get(), resample.get(), volume.get(), output.get(), nullptr)) {
+        // The source stays in the graph, unconnected, as it was.
+        for (const GstElement* e : chain) gst_bin_remove(GST_BIN(m_pipeline.get()), const_cast<GstElement*>(e));
+        return E_FAIL;
+    }
+    m_volume = std::move(volume);
+    return S_OK;
+}
+
+HRESULT FilterGraph::SetVolume(long volume) {
+    if (!m_volume) return E_NOINTERFACE;
+    // Hundredths of a decibel to a linear factor; the bottom of the range
+    // is silence rather than a whisper.
+    const double factor = volume <= -10000 ? 0.0 : std::pow(10.0, static_cast<double>(std::min(volume, 0L)) / 2000.0);
+    g_object_set(m_volume.get(), "volume", factor, nullptr);
     return S_OK;
 }
 

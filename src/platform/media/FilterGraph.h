@@ -50,6 +50,14 @@ protected:
     ~FrameTarget() = default;
 };
 
+// Makes the element that plays sound, new as an element factory makes it:
+// the desktop's default output unless replaced (tests, which have no sound
+// card, put a silent one there).
+using AudioOutputFactory = std::function<GstElement*()>;
+// Installs `factory` (an empty one restores the default) and returns the
+// previous one.
+AudioOutputFactory SetAudioOutputFactory(AudioOutputFactory factory);
+
 // The one media graph: a source, the sample grabber (24-bit BGR, a
 // callback per frame on the streaming thread, buffer edited in place) and a
 // renderer that scales and converts each frame for the screen, still on the
@@ -91,6 +99,14 @@ public:
     HRESULT StopWhenReady();
     HRESULT SetPositionToStart();
 
+    // Sound: connects the source (a microphone) through a volume control to
+    // the audio output. The graph then has no video.
+    HRESULT RenderAudio();
+    // Volume in hundredths of a decibel: 0 full, -10000 silence.
+    // E_NOINTERFACE when the graph carries no sound.
+    HRESULT SetVolume(long volume);
+    bool HasAudio() const { return static_cast<bool>(m_volume); }
+
     // Rendering: whether the graph has a renderer, and where it shows the
     // frames (null: nowhere; returns after any frame in hand was given).
     bool HasRenderer() const { return m_rendered; }
@@ -125,6 +141,7 @@ private:
     GstPtr<GstElement> m_renderConvert;
     GstPtr<GstElement> m_renderCaps;
     GstPtr<GstElement> m_renderer;
+    GstPtr<GstElement> m_volume;
     bool m_grabberTypeSet = false;
     bool m_grabberAdded = false;
     bool m_rendered = false;
