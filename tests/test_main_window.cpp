@@ -745,6 +745,15 @@ TEST(Tray, AWindowMenuMinimiseGoesToTheTrayWhileTheOptionIsOnTheButtonNever) {
     window.OnRestore();
     ASSERT_TRUE(window.isVisible());
 
+    // Minimised by the window manager or the task bar: the same.
+    window.Tray().SetOption(true);
+    window.setWindowState(Qt::WindowMinimized);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(tray.shown);
+    window.OnRestore();
+    ASSERT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.isMinimized());
+
     window.OnToTray();
     window.OnRestore();
     window.Tray().SetOption(true);

@@ -20,7 +20,7 @@ build_packages=(cmake ninja-build g++ pkg-config libpng-dev zlib1g-dev
   qt6-base-dev qt6-webengine-dev libgl-dev libx11-dev libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good)
 test_packages=(libgtest-dev libgmock-dev clang libclang-rt-14-dev xvfb xauth x11-utils xdotool
-  openbox strace python3)
+  openbox strace python3 trayer)
 # OpenCV's two libraries are the colour benchmark's anchors.
 bench_packages=(libbenchmark-dev gstreamer1.0-x openbox xdotool libopencv-core-dev libopencv-imgproc-dev xvfb xauth x11-utils python3)
 

@@ -129,7 +129,11 @@ int CquabrelApp::InitInstance() {
 
     {
         CquabrelDlg dialog(m_skinConfig, m_strExeDir, {.startBanner = QUABREL_START_BANNER != 0});
-        dialog.exec();
+        // The run ends when the window is done, not when it hides: a modal
+        // run (exec) would end as soon as the window goes to the tray.
+        QObject::connect(&dialog, &QDialog::finished, &application, &QCoreApplication::quit);
+        dialog.show();
+        application.exec();
     }
     return 0;
 }
