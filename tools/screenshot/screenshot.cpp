@@ -2,7 +2,7 @@
 // end-to-end checks.
 //
 //   screenshot skins <folder with skin/> <output folder>   one PNG per skin
-//   screenshot screen <output.png>                          the whole screen
+//   screenshot screen <output.png> [<x> <y> <w> <h>]        the whole screen, or a part
 //   screenshot probe <x> <y> [<x> <y>...]                   screen pixels as #rrggbb
 
 #include "mainwindow/QuabrelDlg.h"
@@ -72,9 +72,11 @@ int main(int argc, char** argv) {
         if (exeDir.back() != '/') exeDir += '/';
         return Skins(exeDir, argv[3]);
     }
-    if (argc == 3 && std::strcmp(argv[1], "screen") == 0) {
+    if ((argc == 3 || argc == 7) && std::strcmp(argv[1], "screen") == 0) {
         QApplication app(argc, argv);
-        return QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+        const int x = argc == 7 ? std::atoi(argv[3]) : 0, y = argc == 7 ? std::atoi(argv[4]) : 0;
+        const int w = argc == 7 ? std::atoi(argv[5]) : -1, h = argc == 7 ? std::atoi(argv[6]) : -1;
+        return QGuiApplication::primaryScreen()->grabWindow(0, x, y, w, h).save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
     }
     if (argc >= 4 && argc % 2 == 0 && std::strcmp(argv[1], "probe") == 0) {
         QApplication app(argc, argv);
@@ -83,6 +85,6 @@ int main(int argc, char** argv) {
             std::printf("%s\n", qPrintable(QColor(screen.pixel(std::atoi(argv[i]), std::atoi(argv[i + 1]))).name()));
         return 0;
     }
-    std::fprintf(stderr, "usage: screenshot skins <folder with skin/> <output folder> | screen <output.png> | probe <x> <y>...\n");
+    std::fprintf(stderr, "usage: screenshot skins <folder with skin/> <output folder> | screen <output.png> [<x> <y> <w> <h>] | probe <x> <y>...\n");
     return 2;
 }
