@@ -11,7 +11,9 @@
 #include "support/TempDir.h"
 #include "support/WidgetTestUtil.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QSignalSpy>
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
@@ -579,6 +581,32 @@ std::vector<int> CheckedIds(const QMenu& menu) {
     return ids;
 }
 
+// A notification area that records what it is asked, and can refuse.
+class FakeTray : public TrayHost {
+public:
+    struct State {
+        bool available = true, removable = true, shown = false;
+        QString tip;
+        Callbacks callbacks;
+    };
+    explicit FakeTray(State& state) : m_state(state) {}
+    bool Add(const QIcon& icon, const QString& tip, const Callbacks& callbacks) override {
+        if (!m_state.available || icon.isNull()) return false;
+        m_state.shown = true;
+        m_state.tip = tip;
+        m_state.callbacks = callbacks;
+        return true;
+    }
+    bool Remove() override {
+        if (!m_state.removable) return false;
+        m_state.shown = false;
+        return true;
+    }
+
+private:
+    State& m_state;
+};
+
 TEST(Commands, TheSkinMenuOffersEveryLoadedSkinUpToTwentyWithOneCheck) {
     Install install;
     MessageRecorder messages;
@@ -658,33 +686,68 @@ TEST(Commands, HelpOpensTheSiteHelpPageAndSoundTogglesItsPictureAndTheSession) {
     EXPECT_TRUE(window.SoundOn());
     EXPECT_FALSE(window.Capture().Muted());
     EXPECT_EQ(testing::Paint(*sound), on);
+
+    // A skin applied while muted shows "Sound"; the next press unmutes and
+    // keeps that picture.
+    sound->click();
+    window.OnCommand(31);
+    EXPECT_FALSE(window.SoundOn());
+    EXPECT_EQ(testing::Paint(*sound), on);
+    sound->click();
+    EXPECT_TRUE(window.SoundOn());
+    EXPECT_EQ(testing::Paint(*sound), on);
 }
 
-// A notification area that records what it is asked, and can refuse.
-class FakeTray : public TrayHost {
-public:
-    struct State {
-        bool available = true, removable = true, shown = false;
-        QString tip;
-        Callbacks callbacks;
-    };
-    explicit FakeTray(State& state) : m_state(state) {}
-    bool Add(const QIcon& icon, const QString& tip, const Callbacks& callbacks) override {
-        if (!m_state.available || icon.isNull()) return false;
-        m_state.shown = true;
-        m_state.tip = tip;
-        m_state.callbacks = callbacks;
-        return true;
-    }
-    bool Remove() override {
-        if (!m_state.removable) return false;
-        m_state.shown = false;
-        return true;
-    }
+TEST(Commands, ProgramsStartedForTheUserDoNotInheritOurOwnSettings) {
+    SetOwnVariable("QUABREL_TEST_OWN_SETTING", "1");
+    EXPECT_TRUE(QProcessEnvironment::systemEnvironment().contains("QUABREL_TEST_OWN_SETTING"));
+    const QProcessEnvironment launched = LaunchEnvironment();
+    EXPECT_FALSE(launched.contains("QUABREL_TEST_OWN_SETTING"));
+    EXPECT_EQ(launched.value("PATH"), QProcessEnvironment::systemEnvironment().value("PATH"));
+    qunsetenv("QUABREL_TEST_OWN_SETTING");
+}
 
-private:
-    State& m_state;
-};
+TEST(Commands, TheWindowMenuOpensOnTheFreeFaceAndWithAltSpaceAndItsEntriesAct) {
+    Install install;
+    CquabrelDlg window(install.Skins("0"), install.ExeDir(), kNoBanner);
+    FakeTray::State tray;
+    window.Tray().SetHost(std::make_unique<FakeTray>(tray));
+    window.show();
+    QMenu* menu = window.SystemMenu();
+    const QPoint face(390, 62);  // under the skin's name, away from every control
+    ASSERT_EQ(window.childAt(face), nullptr);
+    QContextMenuEvent onFace(QContextMenuEvent::Mouse, face, window.mapToGlobal(face));
+    QApplication::sendEvent(&window, &onFace);
+    EXPECT_TRUE(menu->isVisible());
+    EXPECT_EQ(menu->pos(), window.mapToGlobal(face));
+    menu->close();
+    QKeyEvent altSpace(QEvent::KeyPress, Qt::Key_Space, Qt::AltModifier);
+    QApplication::sendEvent(&window, &altSpace);
+    EXPECT_TRUE(menu->isVisible());
+    menu->close();
+
+    // Its entries reach the same handlers as the tray's and the buttons'.
+    window.OnCommand(CquabrelDlg::kCmdToTray);
+    EXPECT_FALSE(window.isVisible());
+    window.OnCommand(CquabrelDlg::kCmdRestore);
+    EXPECT_TRUE(window.isVisible());
+    QSignalSpy finished(&window, &QDialog::finished);
+    menu->actions()[1]->trigger();  // Close
+    EXPECT_EQ(finished.count(), 1);
+}
+
+TEST(Commands, ExitEndsTheWindowWithTheIconStillShown) {
+    Install install;
+    CquabrelDlg window(install.Skins("0"), install.ExeDir(), kNoBanner);
+    FakeTray::State tray;
+    window.Tray().SetHost(std::make_unique<FakeTray>(tray));
+    window.show();
+    window.OnToTray();
+    QSignalSpy finished(&window, &QDialog::finished);
+    window.OnCommand(CquabrelDlg::kCmdExit);
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_TRUE(tray.shown) << "the exit path leaves the icon to the desktop";
+}
 
 TEST(Tray, HideRestoreAndEveryFailureLeaveTheUserAWindowOrAnIcon) {
     Install install;
