@@ -18,7 +18,7 @@ jobs=$(nproc)
 
 build_packages=(cmake ninja-build g++ pkg-config libpng-dev zlib1g-dev
   qt6-base-dev qt6-webengine-dev libgl-dev libx11-dev libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
-  gstreamer1.0-plugins-base gstreamer1.0-plugins-good)
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good xdg-utils)
 test_packages=(libgtest-dev libgmock-dev clang libclang-rt-14-dev xvfb xauth x11-utils xdotool
   openbox strace python3 trayer)
 # OpenCV's two libraries are the colour benchmark's anchors.

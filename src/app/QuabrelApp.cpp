@@ -86,7 +86,7 @@ void DrawWithoutOpenGl() { SetOwnVariable("QT_XCB_GL_INTEGRATION", "none"); }
 void KeepPluginListInTheSession() {
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     SetOwnVariable("GST_REGISTRY", runtime.isEmpty() ? QByteArray("/sys/devices/quabrel-plugins.bin")
-                                              : QFile::encodeName(runtime + QStringLiteral("/quabrel-gst-plugins.bin")));
+                                                     : QFile::encodeName(runtime + QStringLiteral("/quabrel-gst-plugins.bin")));
 }
 
 }  // namespace

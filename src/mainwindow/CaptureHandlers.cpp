@@ -12,10 +12,10 @@
 #include "mainwindow/QuabrelDlg.h"
 #include "platform/MessageBox.h"
 
-#include <QLineEdit>
 #include <QAction>
 #include <QEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 
 namespace quabrel {

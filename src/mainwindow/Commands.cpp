@@ -121,7 +121,7 @@ void CquabrelDlg::OnSoundButton() {
 
 void CquabrelDlg::OnMinimizeButton() {
     // Straight to the task bar, never to the tray.
-    m_minimizedByButton = true;
+    m_minimizeSkipsTray = true;
     showMinimized();
     setWindowTitle(QStringLiteral("quabrel"));
 }
@@ -141,7 +141,7 @@ void CquabrelDlg::OnSysCommand(int command) {
     if (minimize && m_tray.GetOption() && m_tray.AddIcon()) hide();
     // The window's own handling comes after, once.
     if (minimize) {
-        m_minimizedByButton = true;  // already dealt with: not again as a state change
+        m_minimizeSkipsTray = true;  // already dealt with: not again as a state change
         if (isVisible())
             showMinimized();
         else
@@ -165,7 +165,7 @@ void CquabrelDlg::OnToTray() {
 void CquabrelDlg::OnRestore() {
     m_tray.SetOption(false);
     if (!m_tray.RemoveIcon()) return;
-    m_minimizedByButton = false;
+    m_minimizeSkipsTray = false;
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
@@ -192,12 +192,12 @@ void CquabrelDlg::changeEvent(QEvent* event) {
     CDialogSK::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange) return;
     if (!isMinimized()) {
-        m_minimizedByButton = false;
+        m_minimizeSkipsTray = false;
         return;
     }
     // Minimised by the window manager or the task bar: to the tray while
     // the option is on, as a minimise from the window menu does.
-    if (m_minimizedByButton) return;
+    if (m_minimizeSkipsTray) return;
     if (m_tray.GetOption() && m_tray.AddIcon()) hide();
 }
 

@@ -227,7 +227,7 @@ private:
     std::unique_ptr<QMenu> m_hAdvancedMenu;
     std::unique_ptr<QMenu> m_systemMenu;
     minimizeToTray m_tray;
-    bool m_minimizedByButton = false;  // a minimise that must not go to the tray
+    bool m_minimizeSkipsTray = false;  // a minimise that must not go to the tray
 
     // Capture: the engine, and what the window shows of it.
     CaptureSession m_capture{*this};
