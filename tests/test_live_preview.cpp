@@ -10,6 +10,7 @@
 #include "mainwindow/QuabrelDlg.h"
 #include "platform/media/GstPtr.h"
 #include "support/FakeDevices.h"
+#include "support/AudioOutput.h"
 #include "support/FakeV4l2.h"
 #include "support/WidgetTestUtil.h"
 
@@ -30,6 +31,7 @@ namespace {
 
 using testing::FakeV4l2;
 using testing::MessageRecorder;
+using testing::CountingAudioOutput;
 using testing::WaitUntil;
 
 constexpr std::size_t kFrameBytes = 320 * 240 * 3;
@@ -419,28 +421,6 @@ TEST_F(LivePreview, StreamingRepaintsThePictureAloneAtMostOncePerFrame) {
 }
 
 // ---------------------------------------------------------------- microphones
-
-// A silent audio output that counts what reaches it.
-class CountingAudioOutput {
-public:
-    CountingAudioOutput() {
-        m_previous = SetAudioOutputFactory([this] {
-            GstElement* sink = gst_element_factory_make("fakesink", "audio-output");
-            g_object_set(sink, "sync", TRUE, "signal-handoffs", TRUE, nullptr);
-            g_signal_connect(sink, "handoff", G_CALLBACK(+[](GstElement*, GstBuffer*, GstPad*, gpointer count) {
-                                 ++*static_cast<std::atomic<int>*>(count);
-                             }),
-                             &m_buffers);
-            return sink;
-        });
-    }
-    ~CountingAudioOutput() { SetAudioOutputFactory(m_previous); }
-    int Buffers() const { return m_buffers.load(); }
-
-private:
-    AudioOutputFactory m_previous;
-    std::atomic<int> m_buffers{0};
-};
 
 GstState StateOf(FilterGraph& graph) {
     GstState state = GST_STATE_VOID_PENDING;

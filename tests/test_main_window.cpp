@@ -661,7 +661,7 @@ TEST(Commands, PopupsOpenBelowTheLeftOfTheirButtonAndTheAdvancedMenuIsBuiltOnce)
     window.Item<CxSkinButton>(1005)->click();
     auto* files = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_NE(files, nullptr);
-    EXPECT_EQ(Entries(*files), QStringList({"Video File...", "Image File..."}));
+    EXPECT_EQ(Entries(*files), QStringList({"Video File...", "Audio File...", "Image File..."}));
     EXPECT_EQ(files->pos(), window.Item<CxSkinButton>(1005)->mapToGlobal(QPoint(-35, 21)));
     files->close();
 }

@@ -18,7 +18,8 @@ jobs=$(nproc)
 
 build_packages=(cmake ninja-build g++ pkg-config libpng-dev zlib1g-dev
   qt6-base-dev qt6-webengine-dev libgl-dev libx11-dev libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
-  gstreamer1.0-plugins-base gstreamer1.0-plugins-good xdg-utils)
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-plugins-ugly
+  gstreamer1.0-libav xdg-utils)
 test_packages=(libgtest-dev libgmock-dev clang libclang-rt-14-dev xvfb xauth x11-utils xdotool
   openbox strace python3 trayer)
 # OpenCV's two libraries are the colour benchmark's anchors.
@@ -80,9 +81,12 @@ test)
   done
 
   echo "== address and undefined-behaviour sanitizer build"
+  # The build lists each test binary's tests by running it: the same leak
+  # suppressions apply there as in the runs.
+  export LSAN_OPTIONS="suppressions=$here/tests/lsan.supp:print_suppressions=0"
   configure_and_build build/asan -DCMAKE_BUILD_TYPE=Debug -DQUABREL_SANITIZE='address;undefined'
-  (cd build/asan && ASAN_OPTIONS=detect_leaks=1 \
-    LSAN_OPTIONS="suppressions=$here/tests/lsan.supp:print_suppressions=0" ctest -j "$jobs")
+  (cd build/asan && ASAN_OPTIONS=detect_leaks=1 ctest -j "$jobs")
+  unset LSAN_OPTIONS
 
   echo "== optimised build"
   configure_and_build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -103,7 +103,7 @@ void CaptureSession::FindStreamConfig() {
     if (!m_streamConfigFound) Report("Cannot find VCapture:IAMStreamConfig");
 }
 
-HRESULT CaptureSession::ConnectGrabberCallback() {
+HRESULT CaptureSession::ConnectFrameCallback() {
     int32_t width = 0, height = 0;
     const HRESULT hr = m_pGraph->GetConnectedMediaType(&width, &height);
     if (FAILED(hr)) {
@@ -149,7 +149,7 @@ CaptureSession::LiveBuild CaptureSession::BuildLive(const std::string& deviceNam
     }
 
     FindStreamConfig();
-    if (ConnectGrabberCallback() != S_OK) return LiveBuild::kConnectedNoFrames;
+    if (ConnectFrameCallback() != S_OK) return LiveBuild::kConnectedNoFrames;
     // The camera's own picture controls, where it has them.
     m_pVideoProcAmp = VideoProcAmp::Open(m_pDeviceFilter->DevicePath());
     return LiveBuild::kConnected;
@@ -202,12 +202,18 @@ void CaptureSession::ChangeFrameRate(int64_t frameTime) {
 }
 
 int CaptureSession::TakeEvents() {
-    // Events are taken until none is left; what end of stream means for a
-    // played file is the playback's business.
+    // Events are taken until none is left.
     if (!m_pGraph) return 0;
     int taken = 0;
     long code = 0, p1 = 0, p2 = 0;
-    while (SUCCEEDED(m_pGraph->GetEvent(&code, &p1, &p2))) ++taken;
+    while (SUCCEEDED(m_pGraph->GetEvent(&code, &p1, &p2))) {
+        ++taken;
+        // A file starts over at its end, without stopping: an endless
+        // loop. A still image is not decoded again and again: it passes
+        // the callback anew when the settings change.
+        if (code == EC_COMPLETE && m_pGraph->IsFile() && !m_stillImage && SUCCEEDED(m_pGraph->SetPositionToStart()))
+            ++m_rewinds;
+    }
     return taken;
 }
 
@@ -233,6 +239,35 @@ HRESULT CaptureSession::BuildAudio(const std::string& deviceName) {
     }
     m_bDeviceActive = true;
     return result;
+}
+
+CaptureSession::FileBuild CaptureSession::BuildFile(const std::string& path, bool stillImage) {
+    Teardown();
+    m_stillImage = stillImage;
+    BuildBaseGraph();
+    m_pVideoProcAmp.reset();
+    if (FAILED(m_pGraph->SetGrabberMediaType())) {
+        Report("Could not set media type");
+        return FileBuild::kNotRendered;
+    }
+    if (FAILED(m_pGraph->AddGrabber())) {
+        // Its elements come from the media framework's plugins.
+        Report("Could not create SampleGrabber (is qedit.dll registered?)");
+        return FileBuild::kNoGrabber;
+    }
+    m_grabberInGraph = true;
+    if (FAILED(m_pGraph->RenderFile(path))) {
+        Report("FAILED...");
+        return FileBuild::kNotRendered;
+    }
+    m_pGraph->SetVolume(m_muted ? kSilent : kFullVolume);
+    return ConnectFrameCallback() == S_OK ? FileBuild::kVideo : FileBuild::kNoVideo;
+}
+
+void CaptureSession::ReplayStillImage() {
+    if (!m_stillImage || !m_pGraph) return;
+    m_pGraph->Stop();
+    m_pGraph->Run();
 }
 
 void CaptureSession::SetMuted(bool muted) {

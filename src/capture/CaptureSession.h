@@ -97,8 +97,10 @@ public:
     // reported and the stream goes on as it was. Only a running camera has
     // a rate to change.
     void ChangeFrameRate(int64_t frameTime);
-    // Takes every waiting graph event; how many there were.
+    // Takes every waiting graph event (a file's end of stream rewinds it to
+    // its start); how many there were.
     int TakeEvents();
+    int Rewinds() const { return m_rewinds; }  // files started over, in this run
 
     bool GraphBuilt() const { return m_bGraphBuilt; }
     bool DeviceActive() const { return m_bDeviceActive; }
@@ -114,6 +116,23 @@ public:
     // stays as far as it got (S_FALSE). The device is active in both of the
     // latter cases.
     HRESULT BuildAudio(const std::string& deviceName);
+
+    // The file build: a new graph playing `path` through the grabber, cued
+    // at its first frame and stopped, with the frame callback connected when
+    // the file has video. Reports each failure as it happens.
+    enum class FileBuild {
+        kNoGrabber,       // the grabber's elements are missing: nothing built
+        kNotRendered,     // the file does not play ("FAILED...")
+        kNoVideo,         // plays, but has no video for the grabber
+        kVideo,           // plays, frames reach the callback
+    };
+    FileBuild BuildFile(const std::string& path, bool stillImage);
+    // Connects the frame callback to the grabber as connected now; reports
+    // "Could not read the connected media type" when it is not.
+    HRESULT ConnectFrameCallback();
+    // A still image passes the frame callback again: the graph runs anew.
+    void ReplayStillImage();
+    void SetStillImage(bool still) { m_stillImage = still; }
 
     // A camera's capture stream runs in the graph (not a file, not a
     // microphone).
@@ -131,7 +150,6 @@ public:
 private:
     HRESULT InsertSampleGrabber();
     void FindStreamConfig();
-    HRESULT ConnectGrabberCallback();
     void Report(const char* text, const char* caption = "") { m_reporter.Report(text, caption); }
 
     CaptureReporter& m_reporter;
@@ -149,6 +167,7 @@ private:
     bool m_grabberInGraph = false;   // the callback may be connected to the graph
     bool m_streamConfigFound = false;
     bool m_muted = false;
+    int m_rewinds = 0;
     static constexpr long kSilent = -10000;
     static constexpr long kFullVolume = 0;
 

@@ -21,8 +21,9 @@ void CquabrelDlg::UseSoftwareSaturation() { UseSoftwareRange(m_settings.saturati
 
 void CquabrelDlg::ApplyAdjustments() {
     m_capture.ApplyAdjustments(m_settings);
-    // A still image would be shown again here with the new settings; that
-    // comes with file playback.
+    // A still image has one frame: it passes the new tables when the graph
+    // runs it again.
+    m_capture.ReplayStillImage();
     m_videoArea->update();
 }
 

@@ -202,45 +202,6 @@ void CquabrelDlg::OnAudioDevice(const std::string& name) {
     m_videoArea->update();
 }
 
-void CquabrelDlg::OnBnClickedPlayfile() {
-    if (m_capture.Graph() != nullptr) {
-        if (FAILED(m_capture.Run())) ShowMessageBox(this, QStringLiteral("Run returns error."), QStringLiteral("Error"));
-        // A running graph shows its picture again after a stop hid it.
-        if (m_capture.LiveVideo() && !m_capture.NoVideoWindow() && m_videoWindow != nullptr) {
-            SetVideoPosition();
-            m_videoWindow->show();
-            m_bShowPlaceholder = false;
-        }
-    }
-    m_capture.SetPaused(false);
-}
-
-void CquabrelDlg::OnBnClickedPausefile() {
-    if (m_capture.Graph() == nullptr) return;
-    if (m_capture.Paused()) {
-        m_hiddenEdit->setText(QStringLiteral("in OnBnClickedPausefile if"));
-        m_capture.Run();
-        m_capture.SetPaused(false);
-    } else {
-        m_hiddenEdit->setText(QStringLiteral("in OnBnClickedPausefile else"));
-        m_capture.Pause();
-        m_capture.SetPaused(true);
-    }
-}
-
-void CquabrelDlg::OnBnClickedStopfile() {
-    if (m_capture.Graph() != nullptr) m_capture.Stop();
-    if (m_capture.DeviceActive()) {
-        // The graph stays built; FilePlay runs it again.
-        if (m_videoWindow != nullptr) m_videoWindow->hide();
-        ShowPlaceholder();
-        UncheckAudioDevices();
-    } else if (FilterGraph* graph = m_capture.Graph()) {
-        graph->SetPositionToStart();
-        graph->StopWhenReady();
-    }
-}
-
 void CquabrelDlg::OnGraphNotify() { m_graphEventsTaken += m_capture.TakeEvents(); }
 
 // Entry i asks for 5 * i frames per second; entry 0 for 30.

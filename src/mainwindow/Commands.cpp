@@ -41,6 +41,9 @@ void CquabrelDlg::OnCommand(int id) {
     case kCmdFilterPages: OnVideoCaptureFilter(); return;
     case kCmdDevicePages: OnDevicePages(); return;
     case kCmdCrossbar: OnCrossbar(); return;
+    case kCmdVideoFile: OnOpenFile(FileKind::kVideo); return;
+    case kCmdAudioFile: OnOpenFile(FileKind::kAudio); return;
+    case kCmdImageFile: OnOpenFile(FileKind::kImage); return;
     case kCmdExit: OnCloseButton(); return;
     case kCmdToTray: OnToTray(); return;
     case kCmdRestore: OnRestore(); return;
@@ -90,6 +93,7 @@ void CquabrelDlg::OnFileOpenButton() {
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     AddCommand(*menu, QStringLiteral("Video File..."), kCmdVideoFile);
+    AddCommand(*menu, QStringLiteral("Audio File..."), kCmdAudioFile);
     AddCommand(*menu, QStringLiteral("Image File..."), kCmdImageFile);
     menu->popup(PopupPosition(1005));
 }

@@ -87,6 +87,11 @@ public:
     void OnSelchangeFrameRate();
     // The microphone `name` to the speakers: a new graph, built stopped.
     void OnAudioDevice(const std::string& name);
+    // Files: the open commands (a dialog, then the build) and the build.
+    enum class FileKind { kVideo = 0, kAudio = 1, kImage = 2 };
+    void OnOpenFile(FileKind kind);
+    void OpenMediaFile(FileKind kind);
+    const std::string& FileName() const { return m_strFileName; }
     // The playback buttons, on whatever graph there is.
     void OnBnClickedPlayfile();
     void OnBnClickedPausefile();
@@ -232,6 +237,7 @@ private:
     // Capture: the engine, and what the window shows of it.
     CaptureSession m_capture{*this};
     std::string m_strAudioDevice;
+    std::string m_strFileName;
     std::array<std::string, 30> m_audioDeviceNames;
     QRect m_rcVideo;
     bool m_bShowPlaceholder = true;

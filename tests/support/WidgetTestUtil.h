@@ -23,6 +23,7 @@ public:
     }
     ~MessageRecorder() { SetMessagePresenter(std::move(m_previous)); }
     const QStringList& Texts() const { return m_texts; }
+    void Clear() { m_texts.clear(); }
 
 private:
     MessagePresenter m_previous;

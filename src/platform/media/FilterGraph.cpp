@@ -19,6 +19,27 @@ AudioOutputFactory& AudioOutput() {
     return factory;
 }
 
+// Choices the decoders' automatic plugging gets wrong for plain files, made
+// once for the process:
+// - libav's BMP decoder wants one whole picture per buffer, and nothing in a
+//   file's chain cuts a BMP file into pictures: picked first, it finds no
+//   frame. The pixbuf decoder, which reads the whole file, takes BMP (GIF
+//   has a demuxer of its own that frames it).
+// - The AIFF parser starts pushing before the decoder has linked its pad,
+//   now and then: the file then fails with "not linked". libav's AIFF
+//   demuxer takes AIFF.
+void PreferReliableFileElements() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        for (const auto& [name, rank] : {std::pair{"avdec_bmp", GST_RANK_NONE}, {"gdkpixbufdec", GST_RANK_SECONDARY},
+                                         {"aiffparse", GST_RANK_NONE}})
+            if (GstPluginFeature* feature = gst_registry_lookup_feature(gst_registry_get(), name)) {
+                gst_plugin_feature_set_rank(feature, rank);
+                gst_object_unref(feature);
+            }
+    });
+}
+
 }  // namespace
 
 AudioOutputFactory SetAudioOutputFactory(AudioOutputFactory factory) {
@@ -169,6 +190,59 @@ HRESULT FilterGraph::RenderStream(MediaType type) {
     return S_OK;
 }
 
+HRESULT FilterGraph::RenderFile(const std::string& path) {
+    if (m_source || m_rendered || !m_grabberAdded || !m_grabberTypeSet) return E_FAIL;
+    PreferReliableFileElements();
+    GError* error = nullptr;
+    GCharPtr uri(gst_filename_to_uri(path.c_str(), &error));
+    g_clear_error(&error);
+    GstPtr<GstElement> player = MakeElement("playbin", "Source");
+    GstPtr<GstElement> video = MakeElement("bin", "Grabber-bin");
+    GstElement* made = AudioOutput()();
+    const auto audio = GstPtr<GstElement>::Adopt(made != nullptr ? GST_ELEMENT(gst_object_ref_sink(made)) : nullptr);
+    if (!uri || !player || !video || !audio) return E_FAIL;
+
+    // The grabber's chain moves into the player's video output; a file has
+    // no capture format to filter.
+    GstBin* pipeline = GST_BIN(m_pipeline.get());
+    if (GST_STATE(m_pipeline.get()) != GST_STATE_NULL) return E_FAIL;
+    gst_bin_remove(pipeline, m_sourceCaps.get());
+    for (const auto* e : {&m_convert, &m_grabberCaps, &m_renderConvert, &m_renderCaps, &m_renderer}) {
+        gst_bin_remove(pipeline, e->get());
+        gst_bin_add(GST_BIN(video.get()), e->get());
+    }
+    if (!gst_element_link_many(m_convert.get(), m_grabberCaps.get(), m_renderConvert.get(), m_renderCaps.get(),
+                               m_renderer.get(), nullptr))
+        return E_FAIL;
+    const GstPtr<GstPad> input = StaticPad(m_convert.get(), "sink");
+    gst_element_add_pad(video.get(), gst_ghost_pad_new("sink", input.get()));
+    // A file plays at its own pace; a camera's frames are shown as they come.
+    g_object_set(m_renderer.get(), "sync", TRUE, nullptr);
+    // Video, sound and the software volume; no subtitles, no extra filters.
+    constexpr guint kVideo = 1 << 0, kAudio = 1 << 1, kSoftVolume = 1 << 4;
+    g_object_set(player.get(), "uri", uri.get(), "video-sink", video.get(), "audio-sink", audio.get(), "flags",
+                 kVideo | kAudio | kSoftVolume, nullptr);
+    // The player is a whole graph of its own: it takes the place of the
+    // empty one (a player nested in another graph loses its start now
+    // and then).
+    m_pipeline = player;
+    m_source = std::move(player);
+    m_volume = m_source;  // the player's own volume
+    m_file = true;
+    m_rendered = true;
+
+    // Opening and cueing the first frame is where a file shows whether it
+    // plays at all.
+    const GstStateChangeReturn opened = gst_element_set_state(m_pipeline.get(), GST_STATE_PAUSED);
+    GstState state = GST_STATE_VOID_PENDING;
+    if (opened == GST_STATE_CHANGE_FAILURE ||
+        gst_element_get_state(m_pipeline.get(), &state, nullptr, kOpenTimeout) != GST_STATE_CHANGE_SUCCESS) {
+        gst_element_set_state(m_pipeline.get(), GST_STATE_NULL);
+        return E_FAIL;
+    }
+    return S_OK;
+}
+
 HRESULT FilterGraph::RenderAudio() {
     if (!m_source || m_volume || m_grabberAdded) return E_FAIL;
     GstPtr<GstElement> convert = MakeElement("audioconvert", "audio-convert");
@@ -209,6 +283,9 @@ HRESULT FilterGraph::GetConnectedMediaType(int32_t* width, int32_t* height) cons
             return S_OK;
         }
     }
+    // A file's video is negotiated once its first frame is cued: without
+    // caps it has no video (sound only) and the grabber is not connected.
+    if (m_file) return E_FAIL;
     // A live source negotiates only once it runs; its size is the one set,
     // which is one the camera offers.
     *width = m_format.width;

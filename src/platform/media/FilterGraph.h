@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <string>
 
 class QObject;
 
@@ -99,6 +100,15 @@ public:
     HRESULT StopWhenReady();
     HRESULT SetPositionToStart();
 
+    // Files: opens the file at `path` through the decoders, its video
+    // through the grabber to the renderer and its sound to the audio
+    // output, and waits until its first frame is cued. E_FAIL when it
+    // cannot be played (missing, unreadable, no format known, or not open
+    // within kOpenTimeout); the graph is then stopped.
+    static constexpr GstClockTime kOpenTimeout = 10 * GST_SECOND;
+    HRESULT RenderFile(const std::string& path);
+    bool IsFile() const { return m_file; }
+
     // Sound: connects the source (a microphone) through a volume control to
     // the audio output. The graph then has no video.
     HRESULT RenderAudio();
@@ -145,6 +155,7 @@ private:
     bool m_grabberTypeSet = false;
     bool m_grabberAdded = false;
     bool m_rendered = false;
+    bool m_file = false;
     VideoFormat m_format{320, 240, 0};  // as set on the source
     Fraction m_rate;                     // the camera's own fraction behind it
     GstPtr<GstCaps> m_offered;           // what the open source offers
