@@ -19,6 +19,8 @@ AudioOutputFactory& AudioOutput() {
     return factory;
 }
 
+bool g_ownAudioOutput = false;  // a factory other than the default is installed
+
 // Choices the decoders' automatic plugging gets wrong for plain files, made
 // once for the process:
 // - libav's BMP decoder wants one whole picture per buffer, and nothing in a
@@ -44,6 +46,7 @@ void PreferReliableFileElements() {
 
 AudioOutputFactory SetAudioOutputFactory(AudioOutputFactory factory) {
     AudioOutputFactory previous = std::move(AudioOutput());
+    g_ownAudioOutput = static_cast<bool>(factory);
     AudioOutput() = factory ? std::move(factory) : AudioOutputFactory(DefaultAudioOutput);
     return previous;
 }
@@ -198,9 +201,15 @@ HRESULT FilterGraph::RenderFile(const std::string& path) {
     g_clear_error(&error);
     GstPtr<GstElement> player = MakeElement("playbin", "Source");
     GstPtr<GstElement> video = MakeElement("bin", "Grabber-bin");
-    GstElement* made = AudioOutput()();
-    const auto audio = GstPtr<GstElement>::Adopt(made != nullptr ? GST_ELEMENT(gst_object_ref_sink(made)) : nullptr);
-    if (!uri || !player || !video || !audio) return E_FAIL;
+    if (!uri || !player || !video) return E_FAIL;
+    // The player opens the default output itself, and only for a file with
+    // sound: a silent video touches no sound device.
+    if (g_ownAudioOutput) {
+        GstElement* made = AudioOutput()();
+        const auto audio = GstPtr<GstElement>::Adopt(made != nullptr ? GST_ELEMENT(gst_object_ref_sink(made)) : nullptr);
+        if (!audio) return E_FAIL;
+        g_object_set(player.get(), "audio-sink", audio.get(), nullptr);
+    }
 
     // The grabber's chain moves into the player's video output; a file has
     // no capture format to filter.
@@ -220,8 +229,8 @@ HRESULT FilterGraph::RenderFile(const std::string& path) {
     g_object_set(m_renderer.get(), "sync", TRUE, nullptr);
     // Video, sound and the software volume; no subtitles, no extra filters.
     constexpr guint kVideo = 1 << 0, kAudio = 1 << 1, kSoftVolume = 1 << 4;
-    g_object_set(player.get(), "uri", uri.get(), "video-sink", video.get(), "audio-sink", audio.get(), "flags",
-                 kVideo | kAudio | kSoftVolume, nullptr);
+    g_object_set(player.get(), "uri", uri.get(), "video-sink", video.get(), "flags", kVideo | kAudio | kSoftVolume,
+                 nullptr);
     // The player is a whole graph of its own: it takes the place of the
     // empty one (a player nested in another graph loses its start now
     // and then).
@@ -314,8 +323,13 @@ GstPadProbeReturn FilterGraph::OnBuffer(GstPad*, GstPadProbeInfo* info, gpointer
 
 GstFlowReturn FilterGraph::OnSample(GstElement* sink, gpointer self) {
     auto* graph = static_cast<FilterGraph*>(self);
-    const auto sample = GstPtr<GstSample>::Adopt(gst_app_sink_pull_sample(GST_APP_SINK(sink)));
-    if (!sample) return GST_FLOW_OK;
+    const auto pulled = GstPtr<GstSample>::Adopt(gst_app_sink_pull_sample(GST_APP_SINK(sink)));
+    if (!pulled) return GST_FLOW_OK;
+    // The sink reuses its sample for the frames after this one, and must
+    // not find it still held: the target gets a sample of its own around
+    // the same buffer (no copy of the picture).
+    const auto sample = GstPtr<GstSample>::Adopt(
+        gst_sample_new(gst_sample_get_buffer(pulled.get()), gst_sample_get_caps(pulled.get()), nullptr, nullptr));
     std::lock_guard lock(graph->m_targetMutex);
     if (graph->m_target == nullptr) return GST_FLOW_OK;
     graph->m_target->Present(sample.get());

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# A video file through the real program's file dialog, as a user opens one:
+# it plays in the picture area, keeps playing past its end (a loop), and
+# takes a slider change. The clip is made here with GStreamer's own tools.
+set -euo pipefail
+quabrel=$1 screenshot=$2 plugins=$3
+source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
+
+# One second of snow: every frame differs all over.
+clip="$e2e_work/snow.avi"
+gst-launch-1.0 -q videotestsrc num-buffers=30 pattern=snow ! video/x-raw,width=320,height=240,framerate=30/1 \
+  ! videoconvert ! jpegenc ! avimux ! filesink location="$clip" || e2e_fail "could not make the clip"
+
+e2e_start_display 1280 1024
+e2e_start_window_manager
+# The test cameras: without any, every build says that no camera was found.
+e2e_program_env "GST_PLUGIN_PATH=$plugins"
+"${e2e_env[@]}" "$quabrel" >"$e2e_work/quabrel.log" 2>&1 &
+program=$!
+e2e_pids+=("$program")
+alive() { kill -0 "$program" 2>/dev/null; }
+shown() { e2e_window_viewable || ! alive; }
+e2e_poll 300 shown || true
+alive || e2e_fail "quabrel ended early: $(cat "$e2e_work/quabrel.log")"
+e2e_window_geometry || e2e_fail "no window named quabrel"
+xdotool windowactivate --sync "$(e2e_window_id)" >/dev/null 2>&1 || true
+
+# Window points: Open file (1005), a point of the picture area, the red
+# slider's thumb at its middle.
+open_file=(296 371) spot=(30 30) red=(229 279)
+placeholder=$(e2e_pixel "${spot[@]}")
+xdotool mousemove $((win_x + open_file[0])) $((win_y + open_file[1])) click 1
+sleep 0.5
+xdotool key Down Return  # "Video File..."
+dialog_up() { xdotool search --onlyvisible --name '^Open$' >/dev/null 2>&1; }
+e2e_poll 50 dialog_up || e2e_fail "the file dialog did not open"
+xdotool type --delay 10 "$clip"
+xdotool key Return
+picture() { e2e_pixel 20 20 60 60 100 100 140 140 180 100 220 60; }
+playing() { [[ $(e2e_pixel "${spot[@]}") != "$placeholder" ]]; }
+e2e_poll 50 playing || e2e_fail "the clip did not show"
+echo "playing"
+
+# The snow moves: the picture differs from one moment to the next, also
+# well after the clip's one second.
+sleep 1.5
+first=$(picture)
+changed() { [[ $(picture) != "$first" ]]; }
+e2e_poll 30 changed || e2e_fail "the picture stopped after the clip's end"
+echo "still moving after its end"
+
+# Red down (the vertical slider's top is its minimum): the grey snow turns
+# blue-green, no point keeps much red; the process stays up.
+xdotool mousemove $((win_x + red[0])) $((win_y + red[1])) mousedown 1 mousemove $((win_x + red[0])) $((win_y + red[1] - 20)) \
+  sleep 0.2 mousemove $((win_x + red[0])) $((win_y + red[1] - 45)) mouseup 1
+sleep 1
+alive || e2e_fail "quabrel ended after the slider: $(cat "$e2e_work/quabrel.log")"
+reddest=0
+for _ in $(seq 10); do
+  for colour in $(picture); do
+    ((16#${colour:1:2} > reddest)) && reddest=$((16#${colour:1:2}))
+  done
+  sleep 0.1
+done
+((reddest < 0x30)) || e2e_fail "the picture kept its red after the slider went down (red up to $reddest)"
+echo "red gone from the picture"
+[[ ! -s $e2e_work/quabrel.log ]] || e2e_fail "quabrel printed: $(cat "$e2e_work/quabrel.log")"
+echo "PASS"
