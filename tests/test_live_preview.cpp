@@ -424,7 +424,7 @@ TEST_F(LivePreview, StreamingRepaintsThePictureAloneAtMostOncePerFrame) {
 
 GstState StateOf(FilterGraph& graph) {
     GstState state = GST_STATE_VOID_PENDING;
-    gst_element_get_state(graph.Pipeline(), &state, nullptr, GST_SECOND);
+    gst_element_get_state(graph.Pipeline(), &state, nullptr, 10 * GST_SECOND);
     return state;
 }
 

@@ -32,7 +32,9 @@ def main() -> int:
     for body in ours:
         print("WARNING: ThreadSanitizer" + body)
     if run.returncode != 0:
-        print(output[-4000:])
+        # The test's own failures first: the sanitizer's reports bury them.
+        failures = [block for block in re.split(r"\n(?=\S)", output) if "Failure" in block or "[  FAILED" in block]
+        print("\n".join(failures)[-6000:] or output[-4000:])
         print(f"test exited with {run.returncode}")
         return 1
     return 1 if ours else 0
