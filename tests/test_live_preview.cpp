@@ -8,6 +8,7 @@
 #include "controls/VideoWindow.h"
 #include "mainwindow/DialogTemplate.h"
 #include "mainwindow/QuabrelDlg.h"
+#include "platform/MessageBox.h"
 #include "platform/media/GstPtr.h"
 #include "support/FakeDevices.h"
 #include "support/AudioOutput.h"
@@ -533,6 +534,53 @@ TEST(Microphones, ASecondChoiceKeepsOneCheckAndAMicrophoneGoneSaysSoTwice) {
         EXPECT_EQ(window.Graph()->HasAudio(), false);
     }
     testing::SetFakeDevices(testing::StandardFakeDevices());
+}
+
+// ---------------------------------------------------------------- driver settings
+
+TEST_F(LivePreview, TheDriverSettingsAndInputsOfTheSelectedCamera) {
+    MessageRecorder messages;
+    QStringList dialogs;
+    const DialogRunner previous = SetDialogRunner([&](QDialog& dialog) {
+        dialogs << dialog.windowTitle() + ":" + dialog.metaObject()->className();
+        return 0;
+    });
+    // Without a selection: the menu has no settings entry, 51 does nothing.
+    m_window->Item<CxSkinButton>(1026)->click();
+    m_window->AdvancedMenu()->close();
+    m_window->OnCommand(CquabrelDlg::kCmdFilterPages);
+    EXPECT_TRUE(dialogs.isEmpty());
+
+    Choose("Fake Camera Full");
+    NextFrame();
+    m_window->Item<CxSkinButton>(1026)->click();
+    QStringList entries;
+    for (const QAction* a : m_window->AdvancedMenu()->actions()) entries << a->text();
+    m_window->AdvancedMenu()->close();
+    EXPECT_EQ(entries, QStringList({"Audio Capture Devices", "Skin", "Crossbar...", "Video Capture Filter..."}));
+    m_window->Item<CxSkinButton>(1026)->click();  // added once only
+    m_window->AdvancedMenu()->close();
+    EXPECT_EQ(m_window->AdvancedMenu()->actions().size(), 4);
+
+    m_window->OnCommand(CquabrelDlg::kCmdFilterPages);
+    m_window->OnCommand(CquabrelDlg::kCmdDevicePages);
+    m_window->OnCommand(CquabrelDlg::kCmdCrossbar);
+    EXPECT_EQ(dialogs, QStringList({"Fake Camera Full:quabrel::DeviceSettingsDialog",
+                                    "Fake Camera Full:quabrel::DeviceSettingsDialog",
+                                    "Fake Camera Full:quabrel::VideoInputDialog"}));
+    EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join("|").toStdString();
+
+    // One input only: nothing to choose. A camera without controls: 52 says so.
+    Choose("Fake Camera Bright");
+    m_window->OnCommand(CquabrelDlg::kCmdCrossbar);
+    Choose("Fake Camera Plain");
+    m_window->OnCommand(CquabrelDlg::kCmdDevicePages);
+    // A microphone instead of a camera: no video input to choose.
+    m_window->AudioMenu()->actions()[0]->trigger();
+    m_window->OnCommand(CquabrelDlg::kCmdCrossbar);
+    EXPECT_EQ(messages.Texts(), QStringList({"This feature is not supported by the current selected video resource.",
+                                             "The driver has not valid propertypages.", "Select a video resource first."}));
+    SetDialogRunner(previous);
 }
 
 TEST_F(LivePreview, EndingTheWindowLeavesNoFrameInFlightAndNothingOpen) {

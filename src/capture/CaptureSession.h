@@ -141,6 +141,9 @@ public:
     void SetMuted(bool muted);
     bool Muted() const { return m_muted; }
     bool HasCompanionFilter() const { return m_pCompanionFilter != nullptr; }
+    // The device node of the camera in the live graph (empty without one).
+    std::string LiveDevicePath() const { return LiveVideo() && m_pDeviceFilter ? m_pDeviceFilter->DevicePath() : std::string(); }
+    std::string LiveDeviceName() const { return LiveVideo() && m_pDeviceFilter ? m_pDeviceFilter->DisplayName() : std::string(); }
 
     // For tests and measurements.
     FilterGraph* Graph() const { return m_pGraph.get(); }

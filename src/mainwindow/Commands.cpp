@@ -1,9 +1,11 @@
 // The window's commands: the dispatcher of the ids given out at run time,
 // the popup menus, the window menu, and the small buttons that belong to no
 // other part (sound, minimise, help).
+#include "controls/DeviceSettingsDialog.h"
 #include "controls/Explorer1.h"
 #include "controls/SkinButton.h"
 #include "mainwindow/QuabrelDlg.h"
+#include "platform/DeviceSettings.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
 
@@ -84,8 +86,18 @@ void CquabrelDlg::OnAdvancedButton() {
         AddCommand(*m_hAdvancedMenu, QStringLiteral("Crossbar..."), kCmdCrossbar);
         m_bAdvancedMenuBuilt = 1;
     }
-    // "Video Capture Filter..." joins once a selected camera has settings
-    // pages of its driver; no camera offers them yet.
+    // "Video Capture Filter..." joins, once, when the selected camera's
+    // driver has settings of its own.
+    if (!m_bFilterPagesItem) {
+        DeviceFilterPtr selected;
+        if (FindDeviceFilter(&selected, std::string(), true) != -1 && selected) {
+            const auto settings = DeviceSettings::Open(selected->DevicePath());
+            if (settings && settings->HasControls()) {
+                AddCommand(*m_hAdvancedMenu, QStringLiteral("Video Capture Filter..."), kCmdFilterPages);
+                m_bFilterPagesItem = true;
+            }
+        }
+    }
     m_hAdvancedMenu->popup(PopupPosition(1026));
 }
 
@@ -103,14 +115,39 @@ void CquabrelDlg::OnCrossbar() {
         ShowMessageBox(this, QStringLiteral("Select a video resource first."));
         return;
     }
-    // Input selection of the driver is not reachable from a camera yet.
-    ShowMessageBox(this, QStringLiteral("This feature is not supported by the current selected video resource."));
+    // Something to choose only where the camera has more than one input.
+    const auto settings = DeviceSettings::Open(m_capture.LiveDevicePath());
+    if (!settings || settings->Inputs().size() < 2) {
+        ShowMessageBox(this, QStringLiteral("This feature is not supported by the current selected video resource."));
+        return;
+    }
+    VideoInputDialog dialog(*settings, QString::fromStdString(m_capture.LiveDeviceName()), this);
+    RunModal(dialog);
 }
 
-void CquabrelDlg::OnVideoCaptureFilter() {}  // never offered until a camera has pages
+void CquabrelDlg::OnVideoCaptureFilter() {
+    // Its own binding of the selected camera: with or without a preview,
+    // and whatever else runs.
+    DeviceFilterPtr selected;
+    if (FindDeviceFilter(&selected, std::string(), true) == -1 || !selected) return;
+    const auto settings = DeviceSettings::Open(selected->DevicePath());
+    if (!settings) return;
+    DeviceSettingsDialog dialog(*settings, QString::fromStdString(selected->DisplayName()), this);
+    RunModal(dialog);
+}
 
 void CquabrelDlg::OnDevicePages() {
-    ShowMessageBox(this, QStringLiteral("The driver does not support this feature."));
+    if (m_capture.LiveDevicePath().empty()) {
+        ShowMessageBox(this, QStringLiteral("The driver does not support this feature."));
+        return;
+    }
+    const auto settings = DeviceSettings::Open(m_capture.LiveDevicePath());
+    if (!settings || !settings->HasControls()) {
+        ShowMessageBox(this, QStringLiteral("The driver has not valid propertypages."));
+        return;
+    }
+    DeviceSettingsDialog dialog(*settings, QString::fromStdString(m_capture.LiveDeviceName()), this);
+    RunModal(dialog);
 }
 
 void CquabrelDlg::OnSoundButton() {

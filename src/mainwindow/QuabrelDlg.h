@@ -227,6 +227,7 @@ private:
     int m_bDragWindow = 0;
     int m_bSoundOn = 0;
     int m_bAdvancedMenuBuilt = 0;
+    bool m_bFilterPagesItem = false;  // "Video Capture Filter..." is in the Advanced menu
     std::unique_ptr<QMenu> m_hAudioMenu;
     std::unique_ptr<QMenu> m_hSkinMenu;
     std::unique_ptr<QMenu> m_hAdvancedMenu;

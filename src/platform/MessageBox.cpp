@@ -28,4 +28,23 @@ MessagePresenter SetMessagePresenter(MessagePresenter presenter) {
     return previous;
 }
 
+namespace {
+
+int Exec(QDialog& dialog) { return dialog.exec(); }
+
+DialogRunner& Runner() {
+    static DialogRunner runner = Exec;
+    return runner;
+}
+
+}  // namespace
+
+int RunModal(QDialog& dialog) { return Runner()(dialog); }
+
+DialogRunner SetDialogRunner(DialogRunner runner) {
+    DialogRunner previous = std::move(Runner());
+    Runner() = runner ? std::move(runner) : DialogRunner(Exec);
+    return previous;
+}
+
 }  // namespace quabrel

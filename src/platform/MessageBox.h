@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class QDialog;
 class QWidget;
 
 namespace quabrel {
@@ -18,5 +19,11 @@ void ShowMessageBox(QWidget* owner, const QString& text, const QString& caption 
 // Installs `presenter` (an empty one restores the real box) and returns the
 // previous one.
 MessagePresenter SetMessagePresenter(MessagePresenter presenter);
+
+// Every other modal dialog runs through here too (QDialog::exec); tests
+// swap the runner to work the dialog and close it themselves.
+using DialogRunner = std::function<int(QDialog& dialog)>;
+int RunModal(QDialog& dialog);
+DialogRunner SetDialogRunner(DialogRunner runner);
 
 }  // namespace quabrel

@@ -6,10 +6,33 @@
 namespace quabrel::testing {
 
 FakeV4l2::FakeV4l2() {
-    m_nodes["/fake/full"].controls = {{V4L2_CID_BRIGHTNESS, {0, 255, 1, 128, 140}},
-                                      {V4L2_CID_CONTRAST, {0, 127, 1, 64, 64}},
-                                      {V4L2_CID_SATURATION, {0, 200, 2, 100, 90}}};
-    m_nodes["/fake/bright"].controls = {{V4L2_CID_BRIGHTNESS, {-64, 64, 1, 0, 10}}};
+    Node& full = m_nodes["/fake/full"];
+    full.controls = {
+        {V4L2_CID_USER_CLASS, {0, 0, 0, 0, 0, V4L2_CTRL_TYPE_CTRL_CLASS, "User Controls",
+                               V4L2_CTRL_FLAG_READ_ONLY | V4L2_CTRL_FLAG_WRITE_ONLY}},
+        {V4L2_CID_BRIGHTNESS, {0, 255, 1, 128, 140, V4L2_CTRL_TYPE_INTEGER, "Brightness"}},
+        {V4L2_CID_CONTRAST, {0, 127, 1, 64, 64, V4L2_CTRL_TYPE_INTEGER, "Contrast"}},
+        {V4L2_CID_SATURATION, {0, 200, 2, 100, 90, V4L2_CTRL_TYPE_INTEGER, "Saturation"}},
+        {V4L2_CID_HFLIP, {0, 1, 1, 0, 0, V4L2_CTRL_TYPE_BOOLEAN, "Horizontal Flip"}},
+        {V4L2_CID_POWER_LINE_FREQUENCY,
+         {0, 2, 1, 1, 1, V4L2_CTRL_TYPE_MENU, "Power Line Frequency", 0, {{0, "Disabled"}, {1, "50 Hz"}, {2, "60 Hz"}}}},
+        {V4L2_CID_GAIN, {0, 100, 1, 10, 33, V4L2_CTRL_TYPE_INTEGER, "Gain", V4L2_CTRL_FLAG_READ_ONLY}},
+        {V4L2_CID_HUE, {-10, 10, 1, 0, 0, V4L2_CTRL_TYPE_INTEGER, "Hue", V4L2_CTRL_FLAG_DISABLED}},
+        {V4L2_CID_CAMERA_CLASS, {0, 0, 0, 0, 0, V4L2_CTRL_TYPE_CTRL_CLASS, "Camera Controls",
+                                 V4L2_CTRL_FLAG_READ_ONLY | V4L2_CTRL_FLAG_WRITE_ONLY}},
+        // A menu with gaps, as cameras have: only manual and aperture priority.
+        {V4L2_CID_EXPOSURE_AUTO,
+         {0, 3, 1, 3, 3, V4L2_CTRL_TYPE_MENU, "Auto Exposure", 0, {{1, "Manual Mode"}, {3, "Aperture Priority Mode"}}}},
+        {V4L2_CID_EXPOSURE_ABSOLUTE,
+         {3, 2047, 1, 250, 250, V4L2_CTRL_TYPE_INTEGER, "Exposure Time, Absolute", V4L2_CTRL_FLAG_INACTIVE}},
+        {V4L2_CID_AUTO_EXPOSURE_BIAS,
+         {0, 2, 1, 1, 1, V4L2_CTRL_TYPE_INTEGER_MENU, "Exposure Bias", 0, {}, {{0, -2}, {1, 0}, {2, 2}}}},
+        {V4L2_CID_PAN_RESET, {0, 0, 0, 0, 0, V4L2_CTRL_TYPE_BUTTON, "Pan, Reset", V4L2_CTRL_FLAG_WRITE_ONLY}},
+    };
+    full.inputs = {{"Camera 1", 0}, {"Composite", V4L2_STD_PAL | V4L2_STD_NTSC}, {"S-Video", V4L2_STD_PAL | V4L2_STD_NTSC}};
+    Node& bright = m_nodes["/fake/bright"];
+    bright.controls = {{V4L2_CID_BRIGHTNESS, {-64, 64, 1, 0, 10, V4L2_CTRL_TYPE_INTEGER, "Brightness"}}};
+    bright.inputs = {{"Camera", 0}};
     m_nodes["/fake/plain"];
     m_nodes["/fake/quabrel"];
     SetV4l2Io(this);
@@ -30,7 +53,13 @@ void FakeV4l2::SetControlValue(const std::string& path, uint32_t id, int32_t val
 
 void FakeV4l2::ClearRecords() {
     std::lock_guard lock(m_mutex);
-    for (auto& [path, node] : m_nodes) node = Node{node.controls, {}, {}, {}, {}};
+    for (auto& [path, node] : m_nodes) {
+        node.formats.clear();
+        node.frameSizes.clear();
+        node.lastFrame.clear();
+        node.sets.clear();
+        node.inputSets.clear();
+    }
 }
 
 int FakeV4l2::OpenCount() const {
@@ -96,6 +125,106 @@ int FakeV4l2::Ioctl(int fd, unsigned long request, void* arg) {
         node->sets.emplace_back(ctrl->id, ctrl->value);
         return 0;
     }
+    case VIDIOC_QUERY_EXT_CTRL: {
+        auto* query = static_cast<v4l2_query_ext_ctrl*>(arg);
+        const uint32_t next = V4L2_CTRL_FLAG_NEXT_CTRL | V4L2_CTRL_FLAG_NEXT_COMPOUND;
+        const uint32_t id = query->id & ~next;
+        const auto found = (query->id & next) != 0 ? node->controls.upper_bound(id) : node->controls.find(id);
+        if (found == node->controls.end()) break;
+        const Control& c = found->second;
+        std::memset(query, 0, sizeof *query);
+        query->id = found->first;
+        query->type = c.type;
+        std::strncpy(query->name, c.name.c_str(), sizeof query->name - 1);
+        query->minimum = c.minimum;
+        query->maximum = c.maximum;
+        query->step = static_cast<uint64_t>(c.step);
+        query->default_value = c.defaultValue;
+        query->flags = c.flags;
+        return 0;
+    }
+    case VIDIOC_QUERYMENU: {
+        auto* item = static_cast<v4l2_querymenu*>(arg);
+        const Control* c = control(item->id);
+        if (c == nullptr) break;
+        if (const auto label = c->menu.find(item->index); label != c->menu.end()) {
+            std::strncpy(reinterpret_cast<char*>(item->name), label->second.c_str(), sizeof item->name - 1);
+            return 0;
+        }
+        if (const auto value = c->integerMenu.find(item->index); value != c->integerMenu.end()) {
+            item->value = value->second;
+            return 0;
+        }
+        break;
+    }
+    case VIDIOC_G_EXT_CTRLS:
+    case VIDIOC_S_EXT_CTRLS: {
+        auto* controls = static_cast<v4l2_ext_controls*>(arg);
+        for (uint32_t i = 0; i < controls->count; ++i) {
+            v4l2_ext_control& one = controls->controls[i];
+            Control* c = control(one.id);
+            if (c == nullptr || (request == VIDIOC_S_EXT_CTRLS && (c->flags & V4L2_CTRL_FLAG_READ_ONLY))) {
+                errno = EINVAL;
+                return -1;
+            }
+            if (request == VIDIOC_G_EXT_CTRLS) {
+                one.value = c->value;
+                continue;
+            }
+            if (c->type != V4L2_CTRL_TYPE_BUTTON) c->value = one.value;
+            node->sets.emplace_back(uint32_t{one.id}, int32_t{one.value});
+            // The automatic exposure decides whether the manual one counts.
+            if (one.id == V4L2_CID_EXPOSURE_AUTO) {
+                if (Control* manual = control(V4L2_CID_EXPOSURE_ABSOLUTE)) {
+                    if (one.value == V4L2_EXPOSURE_MANUAL)
+                        manual->flags &= ~V4L2_CTRL_FLAG_INACTIVE;
+                    else
+                        manual->flags |= V4L2_CTRL_FLAG_INACTIVE;
+                }
+            }
+        }
+        return 0;
+    }
+    case VIDIOC_ENUMINPUT: {
+        auto* input = static_cast<v4l2_input*>(arg);
+        if (input->index >= node->inputs.size()) break;
+        const Input& in = node->inputs[input->index];
+        std::strncpy(reinterpret_cast<char*>(input->name), in.name.c_str(), sizeof input->name - 1);
+        input->type = V4L2_INPUT_TYPE_CAMERA;
+        input->std = in.standards;
+        return 0;
+    }
+    case VIDIOC_G_INPUT:
+        if (node->inputs.empty()) break;
+        *static_cast<int*>(arg) = static_cast<int>(node->input);
+        return 0;
+    case VIDIOC_S_INPUT: {
+        const int wanted = *static_cast<int*>(arg);
+        if (wanted < 0 || static_cast<std::size_t>(wanted) >= node->inputs.size()) break;
+        node->input = static_cast<uint32_t>(wanted);
+        node->inputSets.push_back(node->input);
+        return 0;
+    }
+    case VIDIOC_ENUMSTD: {
+        auto* standard = static_cast<v4l2_standard*>(arg);
+        if (node->inputs.empty() || node->inputs[node->input].standards == 0) break;
+        static const std::pair<v4l2_std_id, const char*> kKnown[] = {{V4L2_STD_PAL, "PAL"}, {V4L2_STD_NTSC, "NTSC"}};
+        std::vector<std::pair<v4l2_std_id, const char*>> offered;
+        for (const auto& known : kKnown)
+            if (node->inputs[node->input].standards & known.first) offered.push_back(known);
+        if (standard->index >= offered.size()) break;
+        standard->id = offered[standard->index].first;
+        std::strncpy(reinterpret_cast<char*>(standard->name), offered[standard->index].second, sizeof standard->name - 1);
+        return 0;
+    }
+    case VIDIOC_G_STD:
+        if (node->inputs.empty() || node->inputs[node->input].standards == 0) break;
+        *static_cast<v4l2_std_id*>(arg) = node->standard;
+        return 0;
+    case VIDIOC_S_STD:
+        if (node->inputs.empty() || !(node->inputs[node->input].standards & *static_cast<v4l2_std_id*>(arg))) break;
+        node->standard = *static_cast<v4l2_std_id*>(arg);
+        return 0;
     case VIDIOC_S_FMT:
         node->formats.push_back(*static_cast<v4l2_format*>(arg));
         return 0;

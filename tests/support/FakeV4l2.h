@@ -18,17 +18,33 @@ class FakeV4l2 final : public V4l2Io {
 public:
     struct Control {
         int32_t minimum, maximum, step, defaultValue, value;
+        uint32_t type = V4L2_CTRL_TYPE_INTEGER;
+        std::string name = {};
+        uint32_t flags = 0;
+        std::map<uint32_t, std::string> menu = {};   // index → label (menus)
+        std::map<uint32_t, int64_t> integerMenu = {};  // index → value (integer menus)
+    };
+    struct Input {
+        std::string name;
+        v4l2_std_id standards;
     };
     struct Node {
         std::map<uint32_t, Control> controls;
         std::vector<v4l2_format> formats;     // every S_FMT, in order
         std::vector<std::size_t> frameSizes;  // every write, in order
         std::vector<uint8_t> lastFrame;
-        std::vector<std::pair<uint32_t, int32_t>> sets;  // every S_CTRL
+        std::vector<std::pair<uint32_t, int32_t>> sets;  // every S_CTRL and S_EXT_CTRLS
+        std::vector<Input> inputs;
+        uint32_t input = 0;
+        v4l2_std_id standard = 0;
+        std::vector<uint32_t> inputSets;  // every S_INPUT
     };
 
-    // /fake/full: all three controls; /fake/bright: brightness only;
-    // /fake/plain: none; /fake/quabrel: the companion.
+    // /fake/full: the three picture controls and one of every other kind
+    // (with an automatic exposure that makes the manual one inactive), and
+    // three inputs, two with analogue standards; /fake/bright: brightness
+    // only, one input; /fake/plain: no control, no input; /fake/quabrel:
+    // the companion.
     FakeV4l2();
     ~FakeV4l2() override;
 
