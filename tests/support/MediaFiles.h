@@ -7,34 +7,19 @@
 #include <QImage>
 #include <QString>
 
-#include <gst/gst.h>
-
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
 
 namespace quabrel::testing {
 
-// Runs a gst-launch style description to its end; false on any error.
+// Runs a gst-launch description to its end, in a process of its own: the
+// encoders' own leaks and threads stay out of the test. False on any error.
 inline bool RunPipeline(const std::string& description) {
-    GError* error = nullptr;
-    GstElement* pipeline = gst_parse_launch(description.c_str(), &error);
-    if (pipeline == nullptr || error != nullptr) {
-        if (error != nullptr) g_error_free(error);
-        if (pipeline != nullptr) gst_object_unref(pipeline);
-        return false;
-    }
-    gst_element_set_state(pipeline, GST_STATE_PLAYING);
-    GstBus* bus = gst_element_get_bus(pipeline);
-    GstMessage* message = gst_bus_timed_pop_filtered(bus, 30 * GST_SECOND,
-                                                     GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
-    const bool ok = message != nullptr && GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
-    if (message != nullptr) gst_message_unref(message);
-    gst_object_unref(bus);
-    gst_element_set_state(pipeline, GST_STATE_NULL);
-    gst_object_unref(pipeline);
-    return ok;
+    const std::string command = "gst-launch-1.0 -q " + description + " >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
 }
 
 // Six frames of colour bars, 160x120 at 30 per second, encoded and muxed by
