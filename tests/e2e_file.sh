@@ -33,12 +33,24 @@ xdotool mousemove $((win_x + open_file[0])) $((win_y + open_file[1])) click 1
 sleep 0.5
 xdotool key Down Return  # "Video File..."
 dialog_up() { xdotool search --onlyvisible --name '^Open$' >/dev/null 2>&1; }
-e2e_poll 50 dialog_up || e2e_fail "the file dialog did not open"
-xdotool type --delay 10 "$clip"
+e2e_poll 100 dialog_up || e2e_fail "the file dialog did not open"
+# Mapped is not yet ready for keys: a slow (sanitized) program loses the
+# first ones.
+sleep 1
+xdotool type --delay 20 "$clip"
 xdotool key Return
 picture() { e2e_pixel 20 20 60 60 100 100 140 140 180 100 220 60; }
-playing() { [[ $(e2e_pixel "${spot[@]}") != "$placeholder" ]]; }
-e2e_poll 50 playing || e2e_fail "the clip did not show"
+# Where the test cameras do not load (a sanitized build's plugin in an
+# uninstrumented scanner), the build says that no camera was found, in a
+# message box of its own; it is answered as a user would.
+answer_box() {
+  local windows
+  windows=$(xdotool search --onlyvisible --name '^quabrel$' 2>/dev/null | wc -l)
+  ((windows > 1)) && xdotool key Return
+  return 0
+}
+playing() { answer_box; [[ $(e2e_pixel "${spot[@]}") != "$placeholder" ]]; }
+e2e_poll 150 playing || e2e_fail "the clip did not show"
 echo "playing"
 
 # The snow moves: the picture differs from one moment to the next, also
@@ -64,5 +76,8 @@ for _ in $(seq 10); do
 done
 ((reddest < 0x30)) || e2e_fail "the picture kept its red after the slider went down (red up to $reddest)"
 echo "red gone from the picture"
-[[ ! -s $e2e_work/quabrel.log ]] || e2e_fail "quabrel printed: $(cat "$e2e_work/quabrel.log")"
+# Nothing printed, but for the sanitizer's note about the plugin scanner
+# of a sanitized build.
+printed=$(grep -v 'ASan runtime does not come first' "$e2e_work/quabrel.log" || true)
+[[ -z $printed ]] || e2e_fail "quabrel printed: $printed"
 echo "PASS"
