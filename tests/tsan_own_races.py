@@ -33,7 +33,9 @@ def main() -> int:
         print("WARNING: ThreadSanitizer" + body)
     if run.returncode != 0:
         # The test's own failures first: the sanitizer's reports bury them.
-        failures = [block for block in re.split(r"\n(?=\S)", output) if "Failure" in block or "[  FAILED" in block]
+        failures = [line for line in output.splitlines()
+                    if not line.startswith(("WARNING: ThreadSanitizer", "    #", "SUMMARY"))
+                    and re.search(r"Failure|Expected|Which is|Value of|Actual|\[  FAILED", line)]
         print("\n".join(failures)[-6000:] or output[-4000:])
         print(f"test exited with {run.returncode}")
         return 1
