@@ -83,8 +83,10 @@ TEST(SkinList, LoadingCostsWhatTheFileHoldsNotWhatItClaims) {
     const auto start = std::chrono::steady_clock::now();
     const auto far = LoadList(farOut);
     const auto crowded = LoadList(many);
-    // Generous, only to catch a walk over sections that are not there.
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    // Not a speed goal: a walk over the two billion sections that are not
+    // there takes hours; reading what is there takes well under a second
+    // optimised, a few seconds in the slowest sanitizer build.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
 
     ASSERT_EQ(far.GetSize(), 1);
     EXPECT_EQ(far[0].m_strName, "Far");
