@@ -15,15 +15,7 @@ e2e_start_display 1280 1024
 e2e_start_window_manager
 # The test cameras: without any, every build says that no camera was found.
 e2e_program_env "GST_PLUGIN_PATH=$plugins"
-"${e2e_env[@]}" "$quabrel" >"$e2e_work/quabrel.log" 2>&1 &
-program=$!
-e2e_pids+=("$program")
-alive() { kill -0 "$program" 2>/dev/null; }
-shown() { e2e_window_viewable || ! alive; }
-e2e_poll 300 shown || true
-alive || e2e_fail "quabrel ended early: $(cat "$e2e_work/quabrel.log")"
-e2e_window_geometry || e2e_fail "no window named quabrel"
-xdotool windowactivate --sync "$(e2e_window_id)" >/dev/null 2>&1 || true
+e2e_start_program "$quabrel"
 
 # Window points: Open file (1005), a point of the picture area, the red
 # slider's thumb at its middle.

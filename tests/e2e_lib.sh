@@ -111,3 +111,19 @@ e2e_pixel() {
 
 # Succeeds once the colour at window point x y is no longer `colour`.
 e2e_pixel_differs() { [[ $(e2e_pixel "$1" "$2") != "$3" ]]; }
+
+# Starts `executable` with the environment e2e_program_env made (its output
+# in $e2e_work/quabrel.log, its pid in $program), waits for its window, sets
+# the window's geometry and gives it the focus. alive() tells whether it
+# still runs.
+e2e_start_program() {
+  "${e2e_env[@]}" "$1" >"$e2e_work/quabrel.log" 2>&1 &
+  program=$!
+  e2e_pids+=("$program")
+  e2e_poll 300 e2e_program_shown || true
+  alive || e2e_fail "quabrel ended early: $(cat "$e2e_work/quabrel.log")"
+  e2e_window_geometry || e2e_fail "no window named quabrel"
+  xdotool windowactivate --sync "$(e2e_window_id)" >/dev/null 2>&1 || true
+}
+alive() { kill -0 "$program" 2>/dev/null; }
+e2e_program_shown() { e2e_window_viewable || ! alive; }

@@ -16,15 +16,7 @@ panel_up() { xdotool search --name '^panel$' >/dev/null 2>&1; }
 e2e_poll 100 panel_up || e2e_fail "the notification area did not start: $(cat "$e2e_work/trayer.log")"
 
 e2e_program_env "GST_PLUGIN_PATH=$plugins"
-"${e2e_env[@]}" "$quabrel" >"$e2e_work/quabrel.log" 2>&1 &
-program=$!
-e2e_pids+=("$program")
-alive() { kill -0 "$program" 2>/dev/null; }
-shown() { e2e_window_viewable || ! alive; }
-e2e_poll 300 shown || true
-alive || e2e_fail "quabrel ended early: $(cat "$e2e_work/quabrel.log")"
-e2e_window_geometry || e2e_fail "no window named quabrel"
-xdotool windowactivate --sync "$(e2e_window_id)" >/dev/null 2>&1 || true
+e2e_start_program "$quabrel"
 
 # Window points (pixels of the dialog template): the Settings button (1026)
 # and Hide to Tray (1015); the place the Advanced menu opens at; a free part

@@ -607,6 +607,17 @@ private:
     State& m_state;
 };
 
+// A shown window whose notification area is a FakeTray.
+struct WindowWithTray {
+    WindowWithTray() {
+        window.Tray().SetHost(std::make_unique<FakeTray>(tray));
+        window.show();
+    }
+    Install install;
+    FakeTray::State tray;
+    CquabrelDlg window{install.Skins("0"), install.ExeDir(), kNoBanner};
+};
+
 TEST(Commands, TheSkinMenuOffersEveryLoadedSkinUpToTwentyWithOneCheck) {
     Install install;
     MessageRecorder messages;
@@ -708,11 +719,8 @@ TEST(Commands, ProgramsStartedForTheUserDoNotInheritOurOwnSettings) {
 }
 
 TEST(Commands, TheWindowMenuOpensOnTheFreeFaceAndWithAltSpaceAndItsEntriesAct) {
-    Install install;
-    CquabrelDlg window(install.Skins("0"), install.ExeDir(), kNoBanner);
-    FakeTray::State tray;
-    window.Tray().SetHost(std::make_unique<FakeTray>(tray));
-    window.show();
+    WindowWithTray rig;
+    CquabrelDlg& window = rig.window;
     QMenu* menu = window.SystemMenu();
     const QPoint face(390, 62);  // under the skin's name, away from every control
     ASSERT_EQ(window.childAt(face), nullptr);
@@ -737,11 +745,9 @@ TEST(Commands, TheWindowMenuOpensOnTheFreeFaceAndWithAltSpaceAndItsEntriesAct) {
 }
 
 TEST(Commands, ExitEndsTheWindowWithTheIconStillShown) {
-    Install install;
-    CquabrelDlg window(install.Skins("0"), install.ExeDir(), kNoBanner);
-    FakeTray::State tray;
-    window.Tray().SetHost(std::make_unique<FakeTray>(tray));
-    window.show();
+    WindowWithTray rig;
+    CquabrelDlg& window = rig.window;
+    FakeTray::State& tray = rig.tray;
     window.OnToTray();
     QSignalSpy finished(&window, &QDialog::finished);
     window.OnCommand(CquabrelDlg::kCmdExit);
@@ -750,11 +756,9 @@ TEST(Commands, ExitEndsTheWindowWithTheIconStillShown) {
 }
 
 TEST(Tray, HideRestoreAndEveryFailureLeaveTheUserAWindowOrAnIcon) {
-    Install install;
-    CquabrelDlg window(install.Skins("0"), install.ExeDir(), kNoBanner);
-    FakeTray::State tray;
-    window.Tray().SetHost(std::make_unique<FakeTray>(tray));
-    window.show();
+    WindowWithTray rig;
+    CquabrelDlg& window = rig.window;
+    FakeTray::State& tray = rig.tray;
 
     window.Item<CxSkinButton>(1015)->click();  // Hide to tray
     EXPECT_FALSE(window.isVisible());
@@ -797,11 +801,9 @@ TEST(Tray, HideRestoreAndEveryFailureLeaveTheUserAWindowOrAnIcon) {
 }
 
 TEST(Tray, AWindowMenuMinimiseGoesToTheTrayWhileTheOptionIsOnTheButtonNever) {
-    Install install;
-    CquabrelDlg window(install.Skins("0"), install.ExeDir(), kNoBanner);
-    FakeTray::State tray;
-    window.Tray().SetHost(std::make_unique<FakeTray>(tray));
-    window.show();
+    WindowWithTray rig;
+    CquabrelDlg& window = rig.window;
+    FakeTray::State& tray = rig.tray;
     window.OnSysCommand(CquabrelDlg::kScMinimize + 2);  // the low bits do not matter
     EXPECT_FALSE(window.isVisible());
     EXPECT_TRUE(tray.shown);

@@ -101,4 +101,14 @@ void CquabrelDlg::OnBnClickedBlue() {
     ApplyAdjustments();
 }
 
+void CquabrelDlg::ResetColourShifts() {
+    OnBnClickedBlue();
+    OnBnClickedGreen();
+    // Red goes back without a reset of its own: slider and setting, then
+    // one application for all three.
+    Item<CMySliderControl>(1020)->setValue(0);
+    m_settings.redShift = 0;
+    ApplyAdjustments();
+}
+
 }  // namespace quabrel

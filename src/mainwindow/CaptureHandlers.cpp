@@ -175,11 +175,7 @@ void CquabrelDlg::OnSelchangeDeviceList() {
     OnBnClickedBrightness();
     OnBnClickedContrast();
     OnBnClickedSaturation();
-    OnBnClickedBlue();
-    OnBnClickedGreen();
-    Item<CMySliderControl>(1020)->setValue(0);
-    m_settings.redShift = 0;
-    ApplyAdjustments();
+    ResetColourShifts();
     ApplyAdjustments();
 
     if (FAILED(SetupVideoWindow(1))) ShowMessageBox(this, QStringLiteral("Couldn't initialize video window! "));

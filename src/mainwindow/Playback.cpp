@@ -1,6 +1,5 @@
 // Files in the picture area, and the playback buttons that act on
 // whatever graph there is: a file, a camera or a microphone.
-#include "controls/MySliderControl.h"
 #include "controls/VideoWindow.h"
 #include "mainwindow/QuabrelDlg.h"
 #include "platform/FileDialog.h"
@@ -51,11 +50,7 @@ void CquabrelDlg::OpenMediaFile(FileKind kind) {
     UseSoftwareBrightness();
     UseSoftwareContrast();
     UseSoftwareSaturation();
-    OnBnClickedBlue();
-    OnBnClickedGreen();
-    Item<CMySliderControl>(1020)->setValue(0);
-    m_settings.redShift = 0;
-    ApplyAdjustments();
+    ResetColourShifts();
     OnBnClickedSaturation();
     OnBnClickedContrast();
     OnBnClickedBrightness();

@@ -116,6 +116,8 @@ public:
     void OnBnClickedRed();
     void OnBnClickedGreen();
     void OnBnClickedBlue();
+    // Blue and green to their resets, red to 0, then applied.
+    void ResetColourShifts();
 
     // Commands: the dispatcher of menu entries and the run-time ids.
     static constexpr int kMaxSkinEntries = 20;  // skin ids 31 to 50
