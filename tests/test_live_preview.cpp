@@ -133,6 +133,15 @@ TEST_F(LivePreview, AdjustedFramesReachThePictureAndTheCompanionAfterOneHeader) 
                                       .convertToFormat(QImage::Format_RGB32);
     EXPECT_LT(DifferingShare(video->CurrentFrame(), expectedScaled, 24), 0.06);
 
+    // The window is translucent where its skin is cut away; the picture is
+    // opaque whatever the frames' padding byte holds.
+    const QImage painted = m_window->grab(video->geometry()).toImage();
+    ASSERT_TRUE(painted.hasAlphaChannel()) << "the window must be translucent for this check";
+    int seeThrough = 0;
+    for (int y = 0; y < painted.height(); ++y)
+        for (int x = 0; x < painted.width(); ++x) seeThrough += qAlpha(painted.pixel(x, y)) != 255;
+    EXPECT_EQ(seeThrough, 0);
+
     // At the capture size the picture is the companion's frame, byte for byte.
     video->resize(320, 240);
     ASSERT_TRUE(WaitUntil([&] { return video->CurrentFrame().size() == QSize(320, 240); }));

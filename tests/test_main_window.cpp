@@ -357,6 +357,37 @@ TEST(MainWindowPaint, VideoAreaIsLeftOutOfTheBackground) {
     EXPECT_EQ(canvas.pixel(video.right() + 3, video.center().y()), LoadBitmapResource(188).pixel(video.right() + 3, video.center().y()));
 }
 
+// Where no compositor shapes windows, the outline shows only through alpha:
+// every cut-away pixel is painted fully transparent, every other opaque,
+// controls and skin changes included.
+TEST(MainWindowPaint, CutAwayPartsArePaintedTransparentAndTheRestOpaque) {
+    Install install;
+    CquabrelDlg window(install.Skins("0"), install.ExeDir(), kNoBanner);
+    ASSERT_TRUE(window.testAttribute(Qt::WA_TranslucentBackground));
+    window.show();
+    for (int skin : {0, 1, kBuiltInSkinNumber}) {
+        window.ApplySkin(skin);
+        QApplication::processEvents();
+        const QImage painted = window.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage& background = window.Background();
+        ASSERT_EQ(painted.size(), background.size()) << skin;
+        const QRegion shape = window.WindowShape();
+        int wrong = 0, cutAway = 0;
+        for (int y = 0; y < painted.height(); ++y)
+            for (int x = 0; x < painted.width(); ++x) {
+                const bool inside = shape.contains(QPoint(x, y));
+                cutAway += !inside;
+                wrong += qAlpha(painted.pixel(x, y)) != (inside ? 255 : 0);
+            }
+        EXPECT_EQ(wrong, 0) << "skin " << skin;
+        EXPECT_GT(cutAway, 0) << "skin " << skin << " must cut something away for this check";
+    }
+    // A skin whose background leaves the window bare still paints it whole.
+    window.SetBackgroundBitmap(QImage());
+    const QImage bare = window.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(qAlpha(bare.pixel(0, 0)), 255);
+}
+
 TEST(MainWindowPaint, SlidersPickUpANewSkinsBackground) {
     Install install;
     CquabrelDlg window(install.Skins("0"), install.ExeDir(), kNoBanner);

@@ -7,7 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <set>
+#include <vector>
 
 namespace quabrel {
 namespace {
@@ -52,6 +56,66 @@ TEST(BuiltInArt, ButtonStatesLookDifferent) {
     for (auto [a, b] : pairs) EXPECT_NE(LoadBitmapResource(a), LoadBitmapResource(b)) << a << " vs " << b;
 }
 
+// Pixels along the outline that are a blend of the key colour and a
+// neighbour inside: smoothing against the key, which a window painted with
+// its cut-away parts transparent shows as a purple fringe.
+std::vector<QPoint> KeyFringe(const QImage& background, QRgb key) {
+    std::vector<QPoint> fringe;
+    const QImage image = background.convertToFormat(QImage::Format_RGB32);
+    const QRect bounds = image.rect();
+    auto channels = [](QRgb c) { return std::array<int, 3>{qRed(c), qGreen(c), qBlue(c)}; };
+    const auto k = channels(key);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            if (pixel == key) continue;
+            std::vector<QRgb> inside;
+            bool onOutline = false;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const QPoint n(x + dx, y + dy);
+                    if ((dx == 0 && dy == 0) || !bounds.contains(n)) continue;
+                    if (image.pixel(n) == key)
+                        onOutline = true;
+                    else
+                        inside.push_back(image.pixel(n));
+                }
+            if (!onOutline) continue;
+            const auto p = channels(pixel);
+            for (QRgb neighbour : inside) {
+                // pixel ≈ neighbour + t (key − neighbour) for a t well inside (0, 1)?
+                const auto n = channels(neighbour);
+                double dot = 0, length = 0;
+                for (int i = 0; i < 3; ++i) {
+                    dot += (p[i] - n[i]) * double(k[i] - n[i]);
+                    length += double(k[i] - n[i]) * (k[i] - n[i]);
+                }
+                if (length == 0) continue;
+                const double t = dot / length;
+                double off = 0;
+                for (int i = 0; i < 3; ++i) off = std::max(off, std::abs(p[i] - (n[i] + t * (k[i] - n[i]))));
+                if (t >= 0.15 && t <= 0.85 && off <= 12) {
+                    fringe.emplace_back(x, y);
+                    break;
+                }
+            }
+        }
+    return fringe;
+}
+
+TEST(BuiltInArt, TheOutlineIsCutCleanWithoutAFringeOfKeyColour) {
+    EXPECT_TRUE(KeyFringe(LoadBitmapResource(188), kKey).empty());
+    // The check sees a fringe where there is one.
+    QImage smoothed(20, 20, QImage::Format_RGB32);
+    smoothed.fill(kKey);
+    for (int y = 5; y < 15; ++y)
+        for (int x = 5; x < 15; ++x) smoothed.setPixel(x, y, qRgb(10, 9, 9));
+    smoothed.setPixel(4, 8, qRgb((167 + 10) / 2, (79 + 9) / 2, (255 + 9) / 2));
+    const std::vector<QPoint> found = KeyFringe(smoothed, kKey);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0], QPoint(4, 8));
+}
+
 struct SampleSkin {
     std::string dir, ini;
 };
@@ -79,6 +143,9 @@ TEST_P(SampleSkins, EverySectionHasFiveDistinctStatesAndPngMasksEveryButton) {
     EXPECT_EQ(background.pixel(0, background.height() - 1), transparent);
     EXPECT_GE(background.width(), 489) << "wide enough for every control";
     EXPECT_GE(background.height(), 468);
+    const std::vector<QPoint> fringe = KeyFringe(background, transparent);
+    EXPECT_TRUE(fringe.empty()) << fringe.size() << " pixels of the outline, the first at " << fringe[0].x() << ","
+                                << fringe[0].y() << ", blend into the transparent colour";
 
     const bool png = skin.m_strType == "png";
     for (const std::string* section :

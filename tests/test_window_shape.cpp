@@ -63,5 +63,32 @@ TEST(WindowShape, NoiseAndAlphaBytesAndOtherFormats) {
     EXPECT_EQ(WindowShapeFromBackground(black, qRgb(0, 0, 0)), QRegion(3, 4, 1, 1));
 }
 
+TEST(CutAwayFace, TheKeyColourTurnsTransparentAndEverythingElseOpaqueAsStored) {
+    QImage image(6, 2, QImage::Format_ARGB32);
+    const QRgb straight[] = {kKey, qRgba(167, 79, 255, 0), qRgba(10, 20, 30, 128), qRgb(167, 79, 254),
+                             qRgba(255, 255, 255, 0), qRgb(0, 0, 0)};
+    for (int x = 0; x < 6; ++x) {
+        image.setPixel(x, 0, straight[x]);
+        image.setPixel(x, 1, straight[5 - x]);
+    }
+    const QImage face = CutAwayFace(image, kKey);
+    ASSERT_EQ(face.format(), QImage::Format_ARGB32_Premultiplied);
+    ASSERT_EQ(face.size(), image.size());
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 6; ++x) {
+            const QRgb in = image.pixel(x, y);
+            const QRgb out = reinterpret_cast<const QRgb*>(face.constScanLine(y))[x];  // premultiplied as stored
+            if ((in & RGB_MASK) == (kKey & RGB_MASK))
+                EXPECT_EQ(out, 0u) << x << "," << y;
+            else  // a skin's own alpha is no part of its outline: the colour stays as stored
+                EXPECT_EQ(out, in | 0xFF000000u) << x << "," << y;
+        }
+    // Without a key nothing is cut, and other formats come in as well.
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+    const QImage whole = CutAwayFace(rgb, std::nullopt);
+    for (int x = 0; x < 6; ++x) EXPECT_EQ(whole.pixel(x, 0), rgb.pixel(x, 0) | 0xFF000000u) << x;
+    EXPECT_TRUE(CutAwayFace(QImage(), kKey).isNull());
+}
+
 }  // namespace
 }  // namespace quabrel

@@ -1,5 +1,7 @@
 #include "skin/DialogSK.h"
 
+#include "skin/WindowShape.h"
+
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -7,7 +9,12 @@
 
 namespace quabrel {
 
-CDialogSK::CDialogSK(QWidget* parent) : QDialog(parent, Qt::Window | Qt::FramelessWindowHint) {}
+CDialogSK::CDialogSK(QWidget* parent) : QDialog(parent, Qt::Window | Qt::FramelessWindowHint) {
+    // The outline is seen through the face's alpha, not only through the
+    // window's shape: a Wayland compositor takes the shape as the input
+    // region only and shows every pixel painted.
+    setAttribute(Qt::WA_TranslucentBackground);
+}
 
 CDialogSK::~CDialogSK() = default;
 
@@ -15,6 +22,7 @@ bool CDialogSK::OnInitDialog() { return true; }
 
 bool CDialogSK::SetBackgroundBitmap(QImage bitmap) {
     m_hBackground = std::move(bitmap);
+    m_face = CutAwayFace(m_hBackground, std::nullopt);
     update();
     return true;
 }
@@ -28,26 +36,42 @@ void CDialogSK::SetBackgroundStyle(int style) {
     }
 }
 
+void CDialogSK::SetCutAwayColor(QRgb transparent) {
+    m_face = CutAwayFace(m_hBackground, transparent);
+    update();
+}
+
 void CDialogSK::OnEraseBkgnd(QPainter& painter) {
-    painter.fillRect(rect(), palette().window());
-    if (m_hBackground.isNull()) return;
-    const QImage& bitmap = m_hBackground;
+    if (m_face.isNull()) {
+        painter.fillRect(rect(), palette().window());
+        return;
+    }
+    const QImage& bitmap = m_face;
     const int w = bitmap.width(), h = bitmap.height();
+    // The face replaces what is beneath, transparent pixels included; only
+    // the client area the bitmap leaves uncovered gets the window colour.
+    QRect covered = rect();
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
     switch (m_nBackgroundStyle) {
     case kTile:
         for (int y = 0; y < height(); y += h)
             for (int x = 0; x < width(); x += w) painter.drawImage(x, y, bitmap);
         break;
     case kCenter:
-        painter.drawImage((width() - w) / 2, (height() - h) / 2, bitmap);
+        covered = QRect((width() - w) / 2, (height() - h) / 2, w, h);
+        painter.drawImage(covered.topLeft(), bitmap);
         break;
     case kStretch:
         painter.drawImage(rect(), bitmap);
         break;
     default:  // top-left at its own size, also for style 4
+        covered = QRect(0, 0, w, h);
         painter.drawImage(QPoint(0, 0), bitmap, QRect(0, 0, width(), height()));
         break;
     }
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    const QRegion uncovered = QRegion(rect()) - covered;
+    for (const QRect& r : uncovered) painter.fillRect(r, palette().window());
 }
 
 void CDialogSK::paintEvent(QPaintEvent*) {
@@ -77,6 +101,9 @@ void CDialogSK::BeginWindowMove() {
     // follow a pointer with no button held.
     QWindow* window = windowHandle();
     if (window != nullptr && window->startSystemMove()) return;
+    // A Wayland client cannot place its own window: moving it by hand
+    // would only fight the compositor.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) return;
     // Without a window manager nobody moves frameless windows for us. The
     // point pressed stays under the pointer, so the window does not jump
     // by the distance travelled before the move began.

@@ -23,8 +23,13 @@ public:
     bool SetBackgroundBitmap(QImage bitmap);
     // Style 4 also resizes the window to the bitmap and raises it.
     void SetBackgroundStyle(int style);
+    // Pixels of this colour in the background are painted fully transparent
+    // from now on (the window is translucent), until the next background.
+    void SetCutAwayColor(QRgb transparent);
 
     const QImage& Background() const { return m_hBackground; }
+    // What a paint draws: the background as premultiplied ARGB, cut away.
+    const QImage& Face() const { return m_face; }
     // True while the window follows the mouse by hand because the window
     // system declined to move it.
     bool IsMovingByHand() const { return m_manualMove; }
@@ -51,6 +56,7 @@ protected:
 private:
     int m_bMoveOnClick = 1;
     QImage m_hBackground;
+    QImage m_face;  // converted once per background, not per paint
     int m_nBackgroundStyle = 0;
 
     void BeginWindowMove();

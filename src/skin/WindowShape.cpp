@@ -52,6 +52,24 @@ QRegion WindowShapeFromBackground(const QImage& background, QRgb transparent) {
     return region;
 }
 
+QImage CutAwayFace(const QImage& background, std::optional<QRgb> transparent) {
+    if (background.isNull()) return {};
+    // Straight ARGB keeps every colour as the skin gave it; once each pixel
+    // is either opaque or all zero it is premultiplied as well.
+    QImage face = background.convertToFormat(QImage::Format_ARGB32);
+    // Without a colour the key has an alpha bit, which no masked pixel has.
+    const QRgb key = transparent ? *transparent & RGB_MASK : 0xFF000000u;
+    for (int y = 0; y < face.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(face.scanLine(y));
+        for (int x = 0; x < face.width(); ++x) {
+            // A skin's own alpha means nothing: its outline is the key colour.
+            row[x] = (row[x] & RGB_MASK) == key ? 0 : row[x] | 0xFF000000u;
+        }
+    }
+    face.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
+    return face;
+}
+
 }  // namespace quabrel
 
 #include <QWidget>

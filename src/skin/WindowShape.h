@@ -3,6 +3,8 @@
 #include <QRegion>
 #include <QRgb>
 
+#include <optional>
+
 class QImage;
 
 namespace quabrel {
@@ -12,6 +14,13 @@ namespace quabrel {
 // colour outside. An all-transparent background gives an empty region, one
 // without the colour a rectangle of the image's size.
 QRegion WindowShapeFromBackground(const QImage& background, QRgb transparent);
+
+// The face a translucent window paints: `background` in premultiplied ARGB
+// with every pixel of the colour `transparent` (alpha ignored) fully
+// transparent and every other pixel opaque, its colour as stored; without a
+// colour, all of it opaque. Where the window system cannot shape a window
+// (Wayland), what is painted is what is seen.
+QImage CutAwayFace(const QImage& background, std::optional<QRgb> transparent);
 
 }  // namespace quabrel
 

@@ -104,7 +104,13 @@ void Fill(Image& img, const Sdf& shape, const Paint& paint, float opacity) {
     for (int y = 0; y < img.h; ++y)
         for (int x = 0; x < img.w; ++x) {
             const float cover = std::clamp(0.5f - shape(static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f), 0.0f, 1.0f);
-            if (cover > 0) img.at(x, y) = Blend(img.at(x, y), paint(x, y), cover * opacity);
+            if (cover <= 0) continue;
+            Color& pixel = img.at(x, y);
+            if (img.cut && pixel == *img.cut) {
+                if (cover * opacity >= 0.5f) pixel = paint(x, y);
+            } else {
+                pixel = Blend(pixel, paint(x, y), cover * opacity);
+            }
         }
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,10 @@ struct Image {
     Image(int width, int height, Color fill = {});
     int w = 0, h = 0;
     std::vector<Color> px;
+    // Smoothed fills never blend with this colour: a pixel of it is either
+    // covered fully or left alone. A window's transparent colour needs it,
+    // since a blend of it would show as a fringe around the cut outline.
+    std::optional<Color> cut;
     Color& at(int x, int y) { return px[static_cast<std::size_t>(y * w + x)]; }
     const Color& at(int x, int y) const { return px[static_cast<std::size_t>(y * w + x)]; }
     bool inside(int x, int y) const { return x >= 0 && y >= 0 && x < w && y < h; }

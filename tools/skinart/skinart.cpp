@@ -176,6 +176,7 @@ void Panel(Image& img, const Theme& t, Rect r, int pad, float radius) {
 
 Image Background(const Theme& t, const Outline& o, const std::string& subtitle) {
     Image img(o.width, o.height, kKey);
+    img.cut = kKey;
     FillHard(img, o.shape, Solid(t.rim));
     const Sdf inner = [s = o.shape](float x, float y) { return s(x, y) + 1.5f; };
     FillHard(img, inner, VerticalGradient(0, o.height, t.bodyTop, t.bodyBottom));
