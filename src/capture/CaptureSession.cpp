@@ -6,6 +6,14 @@
 
 namespace quabrel {
 
+namespace {
+
+// Rows of the grabber's 24-bit frames start on four-byte boundaries, as
+// GStreamer lays out packed video by default.
+int FrameStride(int width) { return (width * 3 + 3) & ~3; }
+
+}  // namespace
+
 HRESULT ListDeviceNames(DeviceCategory category, std::vector<std::string>* names) {
     names->clear();
     std::vector<DeviceMoniker> devices;
@@ -69,6 +77,7 @@ void CaptureSession::Teardown() {
     m_liveVideo = false;
     m_companion.reset();
     m_pCompanionFilter.reset();
+    m_userCamera.reset();
 }
 
 void CaptureSession::BuildBaseGraph() {
@@ -76,6 +85,9 @@ void CaptureSession::BuildBaseGraph() {
     FindDevice(&m_pCompanionFilter, kCompanionName, DeviceCategory::kVideoInput);
     // The companion's node stays open while the graph lives.
     m_companion = m_pCompanionFilter ? CompanionDevice::Open(m_pCompanionFilter->DevicePath()) : nullptr;
+    // The same name in the user's session, for programs that read cameras
+    // from PipeWire; without a session there is simply none.
+    m_userCamera = PipeWireCamera::Open(kCompanionName);
     m_bGraphBuilt = true;
 }
 
@@ -110,7 +122,10 @@ HRESULT CaptureSession::ConnectFrameCallback() {
         Report("Could not read the connected media type");
         return hr;
     }
-    m_frameCallback.SetUp(&m_colorProcessor, m_companion.get(), m_pCompanionFilter != nullptr, width, height);
+    // The node appears with the frames' size, which is known only now.
+    if (m_userCamera && !m_userCamera->Start(width, height, FrameStride(width))) m_userCamera.reset();
+    m_frameCallback.SetUp(&m_colorProcessor, m_companion.get(), m_pCompanionFilter != nullptr, width, height,
+                          m_userCamera.get());
     m_pGraph->SetCallback([this](uint8_t* buffer, int32_t length) { m_frameCallback.BufferCB(0, buffer, length); });
     return S_OK;
 }

@@ -4,6 +4,7 @@
 #include "imaging/SampleGrabberCB.h"
 #include "imaging/VideoProcSetting.h"
 #include "platform/HResult.h"
+#include "platform/PipeWireCamera.h"
 #include "platform/V4l2.h"
 #include "platform/media/DeviceEnumerator.h"
 #include "platform/media/FilterGraph.h"
@@ -141,6 +142,8 @@ public:
     void SetMuted(bool muted);
     bool Muted() const { return m_muted; }
     bool HasCompanionFilter() const { return m_pCompanionFilter != nullptr; }
+    // The PipeWire camera of the graph that runs; null without a session.
+    const PipeWireCamera* UserCamera() const { return m_userCamera.get(); }
     // The device node of the camera in the live graph (empty without one).
     std::string LiveDevicePath() const { return LiveVideo() && m_pDeviceFilter ? m_pDeviceFilter->DevicePath() : std::string(); }
     std::string LiveDeviceName() const { return LiveVideo() && m_pDeviceFilter ? m_pDeviceFilter->DisplayName() : std::string(); }
@@ -177,6 +180,8 @@ private:
     // --- read by the streaming thread through the frame callback while a
     // graph runs; replaced only after Teardown has removed the callback
     std::unique_ptr<CompanionDevice> m_companion;
+    // The same frames as a PipeWire camera: null without a PipeWire session.
+    std::unique_ptr<PipeWireCamera> m_userCamera;
     CColorProcessor m_colorProcessor;  // its own hand-over: see ColorProcessor.h
     CSampleGrabberCB m_frameCallback;
 };

@@ -1,6 +1,7 @@
 #include "imaging/SampleGrabberCB.h"
 
 #include "imaging/ColorProcessor.h"
+#include "platform/FramePublisher.h"
 #include "platform/V4l2.h"
 
 #include <algorithm>
@@ -9,8 +10,9 @@
 namespace quabrel {
 
 void CSampleGrabberCB::SetUp(CColorProcessor* processor, const CompanionDevice* companion, bool hasCompanion,
-                             int32_t width, int32_t height) {
+                             int32_t width, int32_t height, FramePublisher* userCamera) {
     m_processor = processor;
+    m_userCamera = userCamera;
     m_companion = companion;
     m_hasCompanion = hasCompanion;
     m_width = width;
@@ -24,6 +26,7 @@ HRESULT CSampleGrabberCB::BufferCB(double, uint8_t* buffer, int32_t bufferLength
     const int64_t pixels = static_cast<int64_t>(m_width) * m_height;
     m_processor->ProcessFrame(buffer, static_cast<int32_t>(std::clamp<int64_t>(pixels, 0, INT32_MAX)), length);
 
+    if (m_userCamera != nullptr) m_userCamera->Publish(buffer, length);
     if (!m_hasCompanion) return S_OK;
     if (m_companion == nullptr) return E_NOINTERFACE;
     if (!m_headerSent) {

@@ -8,11 +8,12 @@ namespace quabrel {
 
 class CColorProcessor;
 class CompanionDevice;
+class FramePublisher;
 
 // The per-frame callback of the grabber. It runs on the streaming thread:
 // it adjusts the frame in place with the colour processor, then hands the
-// same buffer to the companion device, after a one-time header with the
-// frame's size.
+// same buffer to the user-space camera, if there is one, and to the
+// companion device, after a one-time header with the frame's size.
 //
 // Thread contract: SetUp runs on the interface thread while no frame is in
 // flight (before the callback is connected, after it is removed); BufferCB
@@ -23,9 +24,9 @@ class CSampleGrabberCB {
 public:
     // Set-up for a new connection: the frame size, what the frame goes
     // through and to, and a header before the next frame. `companion` may be
-    // null: no companion device, frames are only adjusted.
+    // null: no companion device; `userCamera` too: no user-space camera.
     void SetUp(CColorProcessor* processor, const CompanionDevice* companion, bool hasCompanion, int32_t width,
-               int32_t height);
+               int32_t height, FramePublisher* userCamera = nullptr);
 
     // Adjusts the frame, then sends it on. E_NOINTERFACE when a companion
     // was found but its node did not open; the frame is still adjusted.
@@ -43,6 +44,7 @@ private:
     CColorProcessor* m_processor = nullptr;
     const CompanionDevice* m_companion = nullptr;
     bool m_hasCompanion = false;
+    FramePublisher* m_userCamera = nullptr;
     // --- only accessed from the streaming thread once set up
     bool m_headerSent = false;
 };

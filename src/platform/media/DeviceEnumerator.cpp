@@ -1,8 +1,23 @@
 #include "platform/media/DeviceEnumerator.h"
 
+#include <mutex>
+
 namespace quabrel {
 
 namespace {
+
+// Cameras come from V4L2, whose nodes the picture controls, inputs and
+// driver settings talk to. PipeWire's provider would hide them behind its
+// own nodes, list our own PipeWire camera among the cameras, and wait
+// forever for a daemon that died while it was asked.
+void ListDevicesWithoutPipeWire() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        const auto provider = GstPtr<GstPluginFeature>::Adopt(
+            gst_registry_lookup_feature(gst_registry_get(), "pipewiredeviceprovider"));
+        if (provider) gst_plugin_feature_set_rank(provider.get(), GST_RANK_NONE);
+    });
+}
 
 std::string StringProperty(GstDevice* device, const char* key) {
     const GstStructurePtr properties(gst_device_get_properties(device));
@@ -36,6 +51,7 @@ std::string DeviceMoniker::DevicePath() const {
 HRESULT CreateClassEnumerator(DeviceCategory category, std::vector<DeviceMoniker>& devices) {
     devices.clear();
     if (!gst_is_initialized()) return E_FAIL;
+    ListDevicesWithoutPipeWire();
     GstPtr<GstDeviceMonitor> monitor = GstPtr<GstDeviceMonitor>::Adopt(gst_device_monitor_new());
     gst_device_monitor_add_filter(monitor.get(), category == DeviceCategory::kVideoInput ? "Video/Source" : "Audio/Source",
                                   nullptr);
