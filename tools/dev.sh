@@ -17,11 +17,12 @@ cd "$here"
 jobs=$(nproc)
 
 build_packages=(cmake ninja-build g++ pkg-config libpng-dev zlib1g-dev qt6-wayland
-  qt6-base-dev qt6-webengine-dev libgl-dev libx11-dev libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
+  qt6-base-dev qt6-webengine-dev libgl-dev libx11-dev libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev libpipewire-0.3-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-plugins-ugly
   gstreamer1.0-libav xdg-utils)
 test_packages=(libgtest-dev libgmock-dev clang libclang-rt-14-dev xvfb xauth x11-utils xdotool
-  openbox strace python3 trayer weston qt6-wayland)
+  openbox strace python3 trayer weston qt6-wayland desktop-file-utils appstream lintian dpkg-dev
+  pipewire pipewire-bin wireplumber dbus gstreamer1.0-pipewire)
 # OpenCV's two libraries are the colour benchmark's anchors.
 bench_packages=(libbenchmark-dev gstreamer1.0-x openbox xdotool libopencv-core-dev libopencv-imgproc-dev xvfb xauth x11-utils python3)
 
