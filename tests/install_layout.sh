@@ -24,6 +24,9 @@ metainfo=$prefix/share/metainfo/quabrel.metainfo.xml
 grep -q '<launchable type="desktop-id">quabrel.desktop</launchable>' "$metainfo"
 grep -q '<url type="homepage">https://' "$metainfo"
 ! grep -q '@[A-Z_]*@' "$metainfo"
+for sample in colour-chart.bmp bouncing-ball.avi chime.wav; do
+  cmp "$here/../samples/$sample" "$prefix/share/quabrel/samples/$sample"
+done
 # The copyright and changelog are for the Debian package only.
 test ! -e "$prefix/share/doc"
 echo "install layout ok"

@@ -38,6 +38,7 @@ dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { $1 = $2 = $3 = $4 = $5 = ""; sub(/^ +/, "
   echo "./usr/lib/quabrel/quabrel"
   echo "./usr/lib/quabrel/quabrel_webview.so"
   (cd "$source_dir/skins" && find . -type f | sed 's#^\./#./usr/lib/quabrel/skin/#')
+  (cd "$source_dir/samples" && find . -type f | sed 's#^\./#./usr/share/quabrel/samples/#')
   echo "./usr/share/applications/quabrel.desktop"
   for size in 16 24 32 48 64 128 256; do
     echo "./usr/share/icons/hicolor/${size}x${size}/apps/quabrel.png"

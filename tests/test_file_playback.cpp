@@ -120,6 +120,31 @@ TEST_F(FilePlayback, EveryExtensionTheDialogsOfferPlaysAndAVideoLoops) {
     EXPECT_EQ(m_filters.first(), "Video Files (*.dat *.avi *.qt *.mov *.mpg *.mpeg *.m1v)");
 }
 
+// What the program ships for a first run without a camera: each sample
+// opens through its own command, the clip loops and the sound plays.
+TEST_F(FilePlayback, TheShippedSamplesOpenTheClipLoopsAndTheChimeSounds) {
+    auto open = [&](int command, const char* name) {
+        m_messages.Clear();
+        m_next = QString(SHIPPED_SAMPLES "/") + name;
+        m_window->OnCommand(command);
+    };
+    open(CquabrelDlg::kCmdVideoFile, "bouncing-ball.avi");
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join("|").toStdString();
+    ASSERT_TRUE(WaitUntil([&] { return Shows(); })) << "no picture";
+    EXPECT_FALSE(Video()->CurrentFrame().isNull());
+    const int rewinds = m_window->Capture().Rewinds();
+    EXPECT_TRUE(WaitUntil([&] { return m_window->Capture().Rewinds() >= rewinds + 1; }, 10000)) << "the clip did not start over";
+
+    open(CquabrelDlg::kCmdImageFile, "colour-chart.bmp");
+    EXPECT_TRUE(m_messages.Texts().isEmpty()) << m_messages.Texts().join("|").toStdString();
+    const auto shown = Video()->FramesShown();
+    EXPECT_TRUE(WaitUntil([&] { return Video()->FramesShown() > shown; })) << "the picture never showed";
+
+    const int heard = m_audio.Buffers();
+    open(CquabrelDlg::kCmdAudioFile, "chime.wav");
+    EXPECT_TRUE(WaitUntil([&] { return m_audio.Buffers() > heard; })) << "no sound reached the output";
+}
+
 TEST_F(FilePlayback, PicturesOfEveryOfferedFormatShowAndPassTheTablesAgainOnEachRelease) {
     const QImage picture = testing::TwoColourPicture();
     ASSERT_TRUE(picture.save(QString::fromStdString(m_dir.Path("pic.bmp")), "BMP"));
