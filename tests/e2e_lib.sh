@@ -127,3 +127,95 @@ e2e_start_program() {
 }
 alive() { kill -0 "$program" 2>/dev/null; }
 e2e_program_shown() { e2e_window_viewable || ! alive; }
+
+# Runs `action` until `effect` holds, `tries` times at most, polling the
+# effect `polls` times after each: a click that lands while the toolkit
+# replaces the window's X window (or under a tracer's slowness) is lost.
+e2e_retry() {  # tries, polls per try, action, effect
+  local tries=$1 polls=$2 action=$3 effect=$4
+  for _ in $(seq "$tries"); do
+    $action
+    e2e_poll "$polls" "$effect" && return 0
+  done
+  return 1
+}
+
+# Starts trayer (a notification area) on DISPLAY and waits for its panel.
+e2e_start_tray_host() {
+  trayer --edge top --align right --widthtype request --height 32 >"$e2e_work/trayer.log" 2>&1 &
+  e2e_pids+=("$!")
+  e2e_poll 100 e2e_tray_panel_up || e2e_fail "the notification area did not start: $(cat "$e2e_work/trayer.log")"
+}
+e2e_tray_panel_up() { xdotool search --name '^panel$' >/dev/null 2>&1; }
+# Sets icon_x, icon_y to the middle of the program's icon in the panel.
+e2e_icon_centre() {
+  local info width height
+  info=$(xwininfo -id "$(xdotool search --name '^panel$' | head -n 1)") || return 1
+  icon_x=$(awk '/Absolute upper-left X/ {print $NF}' <<<"$info")
+  icon_y=$(awk '/Absolute upper-left Y/ {print $NF}' <<<"$info")
+  width=$(awk '/Width:/ {print $NF}' <<<"$info") height=$(awk '/Height:/ {print $NF}' <<<"$info")
+  ((width >= 16)) || return 1
+  icon_x=$((icon_x + width / 2)) icon_y=$((icon_y + height / 2))
+}
+
+# Runs the program under strace, every change to the file system recorded
+# in $e2e_work/trace; $tracer is the tracer's pid, and once the program
+# runs, $program its own. The environment is e2e_program_env's.
+e2e_start_traced() {
+  local calls executable
+  mkdir -p "$e2e_work/trace"
+  calls=open,openat,openat2,creat,mkdir,mkdirat,rename,renameat,renameat2,link,linkat,symlink,symlinkat
+  calls+=,unlink,unlinkat,rmdir,truncate,ftruncate,fallocate,write,writev,pwrite64,pwritev,pwritev2
+  calls+=,chmod,fchmod,fchmodat,mknod,mknodat,utimensat,execve
+  strace -f -ff -qq -y -s 40 -e trace=$calls -e signal=none -o "$e2e_work/trace/t" \
+    "${e2e_env[@]}" "$1" >"$e2e_work/quabrel.log" 2>&1 &
+  tracer=$!
+  e2e_pids+=("$tracer")
+  e2e_traced_executable=$(realpath "$1")
+  e2e_poll 300 e2e_traced_started || true
+  program=$(e2e_traced_child) || e2e_fail "quabrel did not start: $(cat "$e2e_work/quabrel.log")"
+}
+# The tracer's one child, once it runs the program.
+e2e_traced_child() {
+  local child
+  child=$(pgrep -P "$tracer") && [[ $(readlink "/proc/$child/exe") == "$e2e_traced_executable" ]] && echo "$child"
+}
+e2e_traced_started() { e2e_traced_child >/dev/null || ! kill -0 "$tracer" 2>/dev/null; }
+
+# After the traced program ended: fails when it changed a file outside its
+# runtime folder `runtime` and the system's pseudo-files, or left anything
+# in its home `home`. The web engine's helper process makes an empty
+# "locales" folder beside itself whatever it is told (only root may, and it
+# is made once): the one change allowed elsewhere.
+e2e_check_no_writes() {  # runtime, home
+  local helper allowed changed left
+  helper=$(grep -ohs 'execve("[^"]*QtWebEngineProcess"' "$e2e_work"/trace/t.* | head -n 1 | cut -d'"' -f2)
+  allowed=("$1/" /dev/ /proc/)
+  [[ -n $helper ]] && allowed+=("mkdir:$(dirname "$helper")/locales")
+  if ! changed=$(python3 "$(dirname "${BASH_SOURCE[0]}")/trace_writes.py" "$e2e_work/trace" "${allowed[@]}"); then
+    echo "$changed" | sort | uniq -c | sort -rn | head -n 40 >&2
+    e2e_fail "quabrel changed files (above: how often, process trace, call, path)"
+  fi
+  left=$(find "$2" -mindepth 1 | head -n 20)
+  [[ -z $left ]] || e2e_fail "quabrel left files in its home: $left"
+}
+
+# A PipeWire daemon with its session manager and a message bus of their
+# own, in runtime folder `runtime` (the program's): the PipeWire camera's
+# readers find it there.
+e2e_start_pipewire() {  # runtime
+  local runtime=$1
+  mkdir -p -m 700 "$runtime"
+  XDG_RUNTIME_DIR=$runtime dbus-daemon --session --nofork --nopidfile --address="unix:path=$runtime/bus" \
+    >/dev/null 2>&1 &
+  e2e_pids+=("$!")
+  XDG_RUNTIME_DIR=$runtime pipewire >"$e2e_work/pipewire.log" 2>&1 &
+  e2e_pids+=("$!")
+  e2e_pipewire_runtime=$runtime
+  e2e_poll 100 e2e_pipewire_socket_up || e2e_fail "pipewire did not start: $(cat "$e2e_work/pipewire.log")"
+  XDG_RUNTIME_DIR=$runtime DBUS_SESSION_BUS_ADDRESS="unix:path=$runtime/bus" wireplumber >/dev/null 2>&1 &
+  e2e_pids+=("$!")
+  e2e_poll 100 e2e_pipewire_managed || e2e_fail "wireplumber did not join the PipeWire session"
+}
+e2e_pipewire_socket_up() { [[ -S $e2e_pipewire_runtime/pipewire-0 && -S $e2e_pipewire_runtime/bus ]]; }
+e2e_pipewire_managed() { XDG_RUNTIME_DIR=$e2e_pipewire_runtime pw-dump 2>/dev/null | grep -q '"WirePlumber"'; }

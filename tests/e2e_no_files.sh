@@ -17,23 +17,8 @@ e2e_program_env "GST_PLUGIN_PATH=$fake_plugins" "XDG_CONFIG_HOME=$home/.config" 
   "XDG_DATA_HOME=$home/.local/share" "XDG_STATE_HOME=$home/.local/state"
 runtime=$e2e_work/runtime
 
-mkdir "$e2e_work/trace"
-calls=open,openat,openat2,creat,mkdir,mkdirat,rename,renameat,renameat2,link,linkat,symlink,symlinkat
-calls+=,unlink,unlinkat,rmdir,truncate,ftruncate,fallocate,write,writev,pwrite64,pwritev,pwritev2
-calls+=,chmod,fchmod,fchmodat,mknod,mknodat,utimensat,execve
-strace -f -ff -qq -y -s 40 -e trace=$calls -e signal=none -o "$e2e_work/trace/t" \
-  "${e2e_env[@]}" "$quabrel" >"$e2e_work/quabrel.log" 2>&1 &
-tracer=$!
-e2e_pids+=("$tracer")
-# The tracer's one child, once it runs the program.
-executable=$(realpath "$quabrel")
-program() {
-  local child
-  child=$(pgrep -P "$tracer") && [[ $(readlink "/proc/$child/exe") == "$executable" ]] && echo "$child"
-}
-traced() { program >/dev/null || ! kill -0 "$tracer" 2>/dev/null; }
-e2e_poll 300 traced || true
-pid=$(program) || e2e_fail "quabrel did not start: $(cat "$e2e_work/quabrel.log")"
+e2e_start_traced "$quabrel"
+pid=$program
 alive() { kill -0 "$pid" 2>/dev/null; }
 # The banner's engine comes up once the window is shown; only then does the
 # window have its final X window, so the clicks wait for it.
@@ -56,17 +41,8 @@ placeholder=""
 painted() { placeholder=$(e2e_pixel $picture_x $picture_y) && [[ -n $placeholder && $placeholder != "#000000" ]]; }
 e2e_poll 200 painted || e2e_fail "the window shows nothing"
 
-# Traced, everything is slow, and a click that lands while the toolkit is
-# replacing the window's X window is lost. So each action is tried again
-# until its effect shows, a few times at most.
-e2e_retry() {  # tries, polls per try, action, effect
-  local tries=$1 polls=$2 action=$3 effect=$4
-  for _ in $(seq "$tries"); do
-    $action
-    e2e_poll "$polls" "$effect" && return 0
-  done
-  return 1
-}
+# Traced, everything is slow: each action is tried again until its effect
+# shows (e2e_retry).
 
 # Fake Camera Bright, Busy, Full, Plain, VGA: the fourth streams colour bars
 # (the picture area goes black between the placeholder and the first frame).
@@ -96,16 +72,5 @@ e2e_poll 300 tracer_done || e2e_fail "Escape did not end quabrel"
 wait "$tracer" && status=0 || status=$?
 ((status == 0)) || e2e_fail "quabrel ended with status $status: $(cat "$e2e_work/quabrel.log")"
 
-# The web engine's helper process makes an empty "locales" folder beside
-# itself whatever it is told (only root may, and it is made once): the one
-# change allowed outside the runtime folder.
-helper=$(grep -ohs 'execve("[^"]*QtWebEngineProcess"' "$e2e_work"/trace/t.* | head -n 1 | cut -d'"' -f2)
-allowed=("$runtime/" /dev/ /proc/)
-[[ -n $helper ]] && allowed+=("mkdir:$(dirname "$helper")/locales")
-if ! changed=$(python3 "$here/trace_writes.py" "$e2e_work/trace" "${allowed[@]}"); then
-  echo "$changed" | sort | uniq -c | sort -rn | head -n 40 >&2
-  e2e_fail "quabrel changed files (above: how often, process trace, call, path)"
-fi
-left=$(find "$home" -mindepth 1 | head -n 20)
-[[ -z $left ]] || e2e_fail "quabrel left files in its home: $left"
+e2e_check_no_writes "$runtime" "$home"
 echo "PASS"

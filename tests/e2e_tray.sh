@@ -10,10 +10,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
 
 e2e_start_display 1280 1024
 e2e_start_window_manager
-trayer --edge top --align right --widthtype request --height 32 >"$e2e_work/trayer.log" 2>&1 &
-e2e_pids+=("$!")
-panel_up() { xdotool search --name '^panel$' >/dev/null 2>&1; }
-e2e_poll 100 panel_up || e2e_fail "the notification area did not start: $(cat "$e2e_work/trayer.log")"
+e2e_start_tray_host
 
 e2e_program_env "GST_PLUGIN_PATH=$plugins"
 e2e_start_program "$quabrel"
@@ -32,22 +29,12 @@ e2e_poll 50 e2e_pixel_differs "${face[@]}" "$face_before" || e2e_fail "the Skin 
 echo "skin changed: face $face_before -> $(e2e_pixel "${face[@]}")"
 
 # The icon sits in the panel once the window hides.
-icon_centre() {
-  local info
-  info=$(xwininfo -id "$(xdotool search --name '^panel$' | head -n 1)") || return 1
-  icon_x=$(awk '/Absolute upper-left X/ {print $NF}' <<<"$info")
-  icon_y=$(awk '/Absolute upper-left Y/ {print $NF}' <<<"$info")
-  local width height
-  width=$(awk '/Width:/ {print $NF}' <<<"$info") height=$(awk '/Height:/ {print $NF}' <<<"$info")
-  ((width >= 16)) || return 1
-  icon_x=$((icon_x + width / 2)) icon_y=$((icon_y + height / 2))
-}
 hidden() { ! e2e_window_viewable; }
 
 e2e_window_geometry  # the new skin has a size of its own
 xdotool mousemove $((win_x + to_tray[0])) $((win_y + to_tray[1])) click 1
 e2e_poll 50 hidden || e2e_fail "Hide to Tray left the window on screen"
-e2e_poll 50 icon_centre || e2e_fail "no icon in the notification area"
+e2e_poll 50 e2e_icon_centre || e2e_fail "no icon in the notification area"
 echo "in the tray at $icon_x,$icon_y"
 xdotool mousemove "$icon_x" "$icon_y" click --repeat 2 --delay 80 1
 e2e_poll 50 e2e_window_viewable || e2e_fail "a double click on the icon did not bring the window back"
@@ -56,7 +43,7 @@ echo "restored by a double click"
 e2e_window_geometry
 xdotool mousemove $((win_x + to_tray[0])) $((win_y + to_tray[1])) click 1
 e2e_poll 50 hidden || e2e_fail "the second Hide to Tray left the window on screen"
-e2e_poll 50 icon_centre || e2e_fail "no icon the second time"
+e2e_poll 50 e2e_icon_centre || e2e_fail "no icon the second time"
 xdotool mousemove "$icon_x" "$icon_y" click 3
 sleep 0.5
 xdotool key x  # E&xit
