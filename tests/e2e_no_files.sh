@@ -66,11 +66,7 @@ echo "slider moved"
 
 alive || e2e_fail "quabrel ended before Escape: $(cat "$e2e_work/quabrel.log")"
 
-xdotool key Escape
-tracer_done() { ! kill -0 "$tracer" 2>/dev/null; }
-e2e_poll 300 tracer_done || e2e_fail "Escape did not end quabrel"
-wait "$tracer" && status=0 || status=$?
-((status == 0)) || e2e_fail "quabrel ended with status $status: $(cat "$e2e_work/quabrel.log")"
+e2e_escape_traced
 
 e2e_check_no_writes "$runtime" "$home"
 echo "PASS"

@@ -40,13 +40,13 @@ echo "window ${win_w}x${win_h} at $win_x,$win_y"
 # camera list's rows, the picture area's green bar (the fourth of seven
 # colour bars) and another point of it, the three horizontal sliders' knobs
 # at rest, the three vertical ones' (red, blue, green from the left), the
-# frame-rate box, Settings, Hide to Tray and Open file.
+# frame-rate box, Settings and Hide to Tray.
 list_x=360
 row_y() { echo $((110 + 16 * $1)); }
 bar=(137 60) spot=(30 30)
 brightness=(103 261) contrast=(103 287) saturation=(103 313)
 red=(229 279) blue=(249 279) green=(270 279)
-frame_rate=(100 371) settings=(420 275) to_tray=(420 371) open_file=(296 371)
+frame_rate=(100 371) settings=(420 275) to_tray=(420 371)
 
 probe=("${bar[@]}")  # where slider_step looks
 channels() {  # "r g b" at the probe point
@@ -150,14 +150,7 @@ echo "hidden to the tray and back"
 
 # The sample clip through the file dialog: it plays and moves on past its
 # two seconds.
-xdotool mousemove $((win_x + open_file[0])) $((win_y + open_file[1])) click 1
-sleep 0.5
-xdotool key Down Return  # "Video File..."
-dialog_up() { xdotool search --onlyvisible --name '^Open$' >/dev/null 2>&1; }
-e2e_poll 100 dialog_up || e2e_fail "the file dialog did not open"
-sleep 1
-xdotool type --delay 20 "$clip"
-xdotool key Return
+e2e_open_file 1 "$clip"
 # The clip's frame number, top left, changes with every frame.
 counter=()
 for y in 17 19 21 23; do for x in $(seq 47 59); do counter+=("$x" "$y"); done; done
@@ -172,13 +165,7 @@ e2e_poll 30 changed || e2e_fail "the clip stopped at its end"
 echo "the clip plays on past its end"
 
 # The sample picture: saturation down greys its red patch.
-xdotool mousemove $((win_x + open_file[0])) $((win_y + open_file[1])) click 1
-sleep 0.5
-xdotool key Down Down Down Return  # "Image File..."
-e2e_poll 100 dialog_up || e2e_fail "the file dialog did not open for a picture"
-sleep 1
-xdotool type --delay 20 "$prefix/share/quabrel/samples/colour-chart.bmp"
-xdotool key Return
+e2e_open_file 3 "$prefix/share/quabrel/samples/colour-chart.bmp"
 probe=(42 66)  # the red patch
 red_patch() { read -r r g b < <(channels) && ((r > g + 60 && r > b + 60)); }
 e2e_poll 100 red_patch || e2e_fail "the picture did not show its red patch: $r $g $b"
@@ -191,10 +178,6 @@ echo "second copy ended after $((($(date +%s%N) - start) / 1000000)) ms"
 alive || e2e_fail "the first copy ended"
 
 xdotool windowactivate --sync "$(e2e_window_id)" >/dev/null 2>&1 || true
-xdotool key Escape
-tracer_done() { ! kill -0 "$tracer" 2>/dev/null; }
-e2e_poll 300 tracer_done || e2e_fail "Escape did not end quabrel"
-wait "$tracer" && status=0 || status=$?
-((status == 0)) || e2e_fail "quabrel ended with status $status: $(cat "$e2e_work/quabrel.log")"
+e2e_escape_traced
 e2e_check_no_writes "$runtime" "$home"
 echo "PASS"

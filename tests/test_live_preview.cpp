@@ -13,6 +13,7 @@
 #include "support/FakeDevices.h"
 #include "support/AudioOutput.h"
 #include "support/FakeV4l2.h"
+#include "support/LiveWindow.h"
 #include "support/WidgetTestUtil.h"
 
 #include <QDir>
@@ -53,23 +54,10 @@ double DifferingShare(const QImage& a, const QImage& b, int tolerance) {
     return static_cast<double>(differing) / (a.width() * a.height());
 }
 
-class LivePreview : public ::testing::Test {
+class LivePreview : public testing::LiveWindowTest {
 protected:
-    void SetUp() override {
-        m_window = std::make_unique<CquabrelDlg>(m_skins, "/nonexistent/", CquabrelDlg::Options{.startBanner = false});
-        m_window->show();
-    }
-    void TearDown() override { m_window.reset(); }
+    void SetUp() override { ShowWindow(); }
 
-    // Picks a camera as the user does: a click on its entry.
-    void Choose(const char* name) {
-        auto* list = m_window->Item<CMyListBox>(1001);
-        const auto found = list->findItems(QString::fromLatin1(name), Qt::MatchExactly);
-        ASSERT_FALSE(found.isEmpty()) << name;
-        QApplication::processEvents();
-        testing::Click(*list->viewport(), list->visualItemRect(found.first()).center());
-    }
-    std::size_t CompanionFrames() const { return m_v4l2.Snapshot("/fake/quabrel").frameSizes.size(); }
     // Waits for `count` more frames at the companion, and returns the last.
     std::vector<uint8_t> NextFrame(std::size_t count = 3) {
         const std::size_t start = CompanionFrames();
@@ -81,10 +69,6 @@ protected:
         s->setValue(value);
         Q_EMIT s->releasedCapture();
     }
-
-    FakeV4l2 m_v4l2;
-    CSkinConfig m_skins;
-    std::unique_ptr<CquabrelDlg> m_window;
 };
 
 TEST_F(LivePreview, AdjustedFramesReachThePictureAndTheCompanionAfterOneHeader) {

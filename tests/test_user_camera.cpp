@@ -1,12 +1,11 @@
 // The adjusted frames as a PipeWire camera: a private daemon with its
 // session manager, the window on a fake camera, and a consumer reading the
 // "Quabrel" node as any program reading cameras from PipeWire would.
-#include "controls/MyListBox.h"
 #include "controls/MySliderControl.h"
 #include "mainwindow/QuabrelDlg.h"
 #include "platform/PipeWireCamera.h"
 #include "platform/media/GstPtr.h"
-#include "support/FakeV4l2.h"
+#include "support/LiveWindow.h"
 #include "support/PrivatePipeWire.h"
 #include "support/WidgetTestUtil.h"
 
@@ -19,7 +18,6 @@
 namespace quabrel {
 namespace {
 
-using testing::FakeV4l2;
 using testing::MessageRecorder;
 using testing::PrivatePipeWire;
 using testing::WaitUntil;
@@ -60,29 +58,12 @@ private:
     GstPtr<GstElement> m_pipeline, m_sink;
 };
 
-class UserCamera : public ::testing::Test {
+class UserCamera : public testing::LiveWindowTest {
 protected:
-    void TearDown() override { m_window.reset(); }
-    void ShowWindow() {
-        m_window = std::make_unique<CquabrelDlg>(m_skins, "/nonexistent/", CquabrelDlg::Options{.startBanner = false});
-        m_window->show();
-    }
-    void Choose(const char* name) {
-        auto* list = m_window->Item<CMyListBox>(1001);
-        const auto found = list->findItems(QString::fromLatin1(name), Qt::MatchExactly);
-        ASSERT_FALSE(found.isEmpty()) << name;
-        QApplication::processEvents();
-        testing::Click(*list->viewport(), list->visualItemRect(found.first()).center());
-    }
-    std::size_t CompanionFrames() const { return m_v4l2.Snapshot("/fake/quabrel").frameSizes.size(); }
     bool FramesFlow(std::size_t count = 5) {
         const std::size_t start = CompanionFrames();
         return WaitUntil([&] { return CompanionFrames() >= start + count; });
     }
-
-    FakeV4l2 m_v4l2;
-    CSkinConfig m_skins;
-    std::unique_ptr<CquabrelDlg> m_window;
 };
 
 TEST_F(UserCamera, AConsumerGetsTheAdjustedFramesTheCompanionGetsAndTheNodeGoesAtTeardown) {

@@ -1,8 +1,8 @@
 // Sample media for a first run without a camera: a still picture, a short
 // looping clip and a sound, all drawn or synthesised here, so that every
 // adjustment can be tried on something. The output is committed under
-// samples/ and installed beside the program; regenerate it with
-//   bash tools/make_samples.sh
+// samples/ and installed with the program; regenerate it with
+//   bash tools/make_art.sh
 //
 //   samplemedia <output folder>
 // The clip is encoded by GStreamer's command-line tool, which must be on PATH.
