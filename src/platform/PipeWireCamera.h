@@ -55,7 +55,7 @@ private:
     pw_core* m_core = nullptr;
     pw_stream* m_stream = nullptr;
     std::unique_ptr<Events> m_events;
-    int m_width = 0, m_height = 0, m_stride = 0;
+    int m_height = 0, m_stride = 0;  // of the frames, for the buffers the node asks for
     // Set on PipeWire's thread, read on the streaming thread.
     std::atomic<bool> m_streaming{false};
     std::atomic<bool> m_daemonLost{false};
