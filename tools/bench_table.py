@@ -90,7 +90,7 @@ def preview_rows(text):
         return [("preview", "-", "not run", "-")]
     figures = {}
     for line in text.splitlines():
-        match = re.match(r"(banner on|banner off|bare GStreamer)\s+([0-9.]+)\s+([0-9.]+)\s+([0-9.]+)", line)
+        match = re.match(r"(banner on|banner off|bare GStreamer)(?:, installed)?\s+([0-9.]+)\s+([0-9.]+)\s+([0-9.]+)", line)
         if match:
             figures[match.group(1)] = [float(value) for value in match.groups()[1:]]
     floor = figures.get("bare GStreamer")

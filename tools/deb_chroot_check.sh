@@ -112,7 +112,7 @@ if [[ -n $cache ]]; then
   cache=$(realpath "$cache")
   root=$cache/run
 else
-  work=$(mktemp -d /var/tmp/quabrel-chroot.XXXXXX)
+  work=$(realpath "$(mktemp -d /var/tmp/quabrel-chroot.XXXXXX)")
   root=$work/root
 fi
 # Paths go through /proc/self/mounts, which escapes blanks, and rm -rf.
@@ -215,7 +215,7 @@ fi
 
 in_root() {
   chroot "$root" /usr/bin/env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    HOME=/root LANG=C.UTF-8 DEBIAN_FRONTEND=noninteractive "$@"
+    HOME=/root LANG=C.UTF-8 DEBIAN_FRONTEND=noninteractive "$@" </dev/null
 }
 
 failures=()
@@ -243,8 +243,8 @@ echo "$install_summary"
 # ---------------------------------------------------------------- files and libraries
 
 stage "package and libraries"
-if in_root dpkg-query -W -f '${Status}\n' quabrel 2>/dev/null | grep -qx 'install ok installed'; then
-  ok "dpkg says quabrel is installed ($(in_root dpkg-query -W -f '${Version}' quabrel))"
+if in_root dpkg -s quabrel >"$logs/dpkg-s.txt" 2>&1 && grep -qx 'Status: install ok installed' "$logs/dpkg-s.txt"; then
+  ok "dpkg -s: quabrel $(awk '$1 == "Version:" { print $2 }' "$logs/dpkg-s.txt") is installed"
 else
   fail "dpkg does not list quabrel as installed"
 fi
