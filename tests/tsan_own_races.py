@@ -25,6 +25,12 @@ def main() -> int:
         accesses = re.split(r"\n  (?=(?:Previous )?(?:[Aa]tomic )?(?:[Rr]ead|[Ww]rite) of size)", body)[1:]
         for access in accesses:
             frames = [line for line in access.splitlines() if re.match(r"\s+#\d", line)][:2]
+            # An allocator's own write is the allocation, not an access. The
+            # C libraries' frames above it are often skipped by the unwinder,
+            # so that their caller of ours shows as if it had written; a
+            # race of ours has its other access in our frames as well.
+            if frames and re.match(r"\s+#0 (malloc|calloc|realloc|posix_memalign|aligned_alloc) ", frames[0]):
+                continue
             if any(source_root in frame for frame in frames):
                 ours.append(body)
                 break

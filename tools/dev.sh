@@ -63,11 +63,11 @@ test)
   (cd build/tsan && TSAN_OPTIONS=halt_on_error=1 ctest -j "$jobs" -L threads)
 
   echo "== thread sanitizer build (live capture path)"
-  # Qt and GStreamer are not instrumented: the live tests run under the
+  # Qt, GStreamer and PipeWire are not instrumented: the live tests run under the
   # sanitizer and fail on races in our own code only.
   cmake -S . -B build/tsan-live -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUABREL_SANITIZE=thread >/dev/null
-  cmake --build build/tsan-live -j "$jobs" --target test_capture_session test_live_preview
-  for t in test_capture_session test_live_preview; do
+  cmake --build build/tsan-live -j "$jobs" --target test_capture_session test_live_preview test_user_camera
+  for t in test_capture_session test_live_preview test_user_camera; do
     QT_QPA_PLATFORM=offscreen python3 tests/tsan_own_races.py "$here/src" "build/tsan-live/tests/$t"
   done
 
