@@ -3,6 +3,7 @@
 // "Quabrel" node as any program reading cameras from PipeWire would.
 #include "controls/MySliderControl.h"
 #include "mainwindow/QuabrelDlg.h"
+#include "platform/FileDialog.h"
 #include "platform/PipeWireCamera.h"
 #include "platform/media/GstPtr.h"
 #include "support/LiveWindow.h"
@@ -97,6 +98,16 @@ TEST_F(UserCamera, AConsumerGetsTheAdjustedFramesTheCompanionGetsAndTheNodeGoesA
     EXPECT_EQ(width, 320);
     EXPECT_EQ(height, 240);
     EXPECT_GT(m_window->Capture().UserCamera()->FramesSent(), 0u);
+
+    // A file's frames take the same way, through a node of the file's size.
+    const FileChooser previous = SetFileChooser([](QWidget*, const QString&) {
+        return QStringLiteral(SHIPPED_SAMPLES "/bouncing-ball.avi");
+    });
+    m_window->OnCommand(CquabrelDlg::kCmdVideoFile);
+    SetFileChooser(previous);
+    ASSERT_NE(m_window->Capture().UserCamera(), nullptr) << "the file graph has no node";
+    Consumer fileReader;
+    EXPECT_FALSE(fileReader.NextFrame().empty()) << "no frame of the file reached the reader";
 
     m_window.reset();
     EXPECT_TRUE(WaitUntil([] { return PrivatePipeWire::NodeProperties("Quabrel").isEmpty(); }))

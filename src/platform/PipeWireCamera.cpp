@@ -117,7 +117,10 @@ PipeWireCamera::~PipeWireCamera() {
 }
 
 bool PipeWireCamera::Start(int width, int height, int stride) {
-    if (m_stream != nullptr || width <= 0 || height <= 0 || stride < width * 3) return false;
+    // A file's graph connects its frame callback twice.
+    if (m_stream != nullptr) return width == m_width && height == m_height && stride == m_stride;
+    if (width <= 0 || height <= 0 || stride < width * 3) return false;
+    m_width = width;
     m_height = height;
     m_stride = stride;
     pw_thread_loop_lock(m_loop);

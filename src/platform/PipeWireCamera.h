@@ -33,7 +33,9 @@ public:
     PipeWireCamera& operator=(const PipeWireCamera&) = delete;
 
     // Creates the node for frames of this size and row length; it lives
-    // until the camera is destroyed. False when the daemon refused it.
+    // until the camera is destroyed. Asked again for the same frames, the
+    // node stays as it is. False when the daemon refused it, or for frames
+    // of another size than the node's.
     bool Start(int width, int height, int stride);
 
     // Copies the frame into a buffer the node has free and sends it on.
@@ -55,7 +57,7 @@ private:
     pw_core* m_core = nullptr;
     pw_stream* m_stream = nullptr;
     std::unique_ptr<Events> m_events;
-    int m_height = 0, m_stride = 0;  // of the frames, for the buffers the node asks for
+    int m_width = 0, m_height = 0, m_stride = 0;  // of the frames the node carries
     // Set on PipeWire's thread, read on the streaming thread.
     std::atomic<bool> m_streaming{false};
     std::atomic<bool> m_daemonLost{false};
