@@ -31,6 +31,18 @@ std::string NameOf(const char (&name)[N]) {
     return std::string(name, strnlen(name, N));
 }
 
+// Hands each entry of a list the driver numbers from 0 to `take`, until it
+// refuses an index; `limit` stops a driver that never does.
+template <typename Entry, typename Take>
+void ForEachIndexed(int fd, unsigned long request, uint32_t limit, Take take) {
+    for (uint32_t index = 0; index < limit; ++index) {
+        Entry entry{};
+        entry.index = index;
+        if (XIoctl(fd, request, &entry) != 0) return;
+        take(entry);
+    }
+}
+
 bool Writable(const DeviceControl& c) {
     return !c.readOnly && !c.disabled && !c.inactive &&
            (c.kind == DeviceControl::Kind::kInteger || c.kind == DeviceControl::Kind::kBoolean ||
@@ -126,12 +138,9 @@ HRESULT DeviceSettings::RestoreDefaults() const {
 
 std::vector<VideoInput> DeviceSettings::Inputs() const {
     std::vector<VideoInput> inputs;
-    for (uint32_t index = 0; index < 64; ++index) {
-        v4l2_input input{};
-        input.index = index;
-        if (XIoctl(m_node->Fd(), VIDIOC_ENUMINPUT, &input) != 0) break;
+    ForEachIndexed<v4l2_input>(m_node->Fd(), VIDIOC_ENUMINPUT, 64, [&](const v4l2_input& input) {
         inputs.push_back({input.index, NameOf(input.name), input.std});
-    }
+    });
     return inputs;
 }
 
@@ -150,12 +159,9 @@ HRESULT DeviceSettings::SelectInput(uint32_t index) const {
 
 std::vector<std::pair<uint64_t, std::string>> DeviceSettings::Standards() const {
     std::vector<std::pair<uint64_t, std::string>> standards;
-    for (uint32_t index = 0; index < 128; ++index) {
-        v4l2_standard standard{};
-        standard.index = index;
-        if (XIoctl(m_node->Fd(), VIDIOC_ENUMSTD, &standard) != 0) break;
+    ForEachIndexed<v4l2_standard>(m_node->Fd(), VIDIOC_ENUMSTD, 128, [&](const v4l2_standard& standard) {
         standards.emplace_back(standard.id, NameOf(standard.name));
-    }
+    });
     return standards;
 }
 

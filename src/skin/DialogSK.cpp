@@ -20,9 +20,9 @@ CDialogSK::~CDialogSK() = default;
 
 bool CDialogSK::OnInitDialog() { return true; }
 
-bool CDialogSK::SetBackgroundBitmap(QImage bitmap) {
+bool CDialogSK::SetBackgroundBitmap(QImage bitmap, std::optional<QRgb> cutAway) {
     m_hBackground = std::move(bitmap);
-    m_face = CutAwayFace(m_hBackground, std::nullopt);
+    m_face = CutAwayFace(m_hBackground, cutAway);
     update();
     return true;
 }
@@ -34,11 +34,6 @@ void CDialogSK::SetBackgroundStyle(int style) {
         raise();
         activateWindow();
     }
-}
-
-void CDialogSK::SetCutAwayColor(QRgb transparent) {
-    m_face = CutAwayFace(m_hBackground, transparent);
-    update();
 }
 
 void CDialogSK::OnEraseBkgnd(QPainter& painter) {

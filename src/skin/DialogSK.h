@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QPoint>
 
+#include <optional>
+
 namespace quabrel {
 
 // A frameless dialog whose face is a bitmap. It draws the background in one
@@ -18,18 +20,14 @@ public:
     explicit CDialogSK(QWidget* parent = nullptr);
     ~CDialogSK() override;
 
-    // Takes the bitmap (a null image clears the background). Always true:
-    // an image that exists has a readable size.
-    bool SetBackgroundBitmap(QImage bitmap);
+    // Takes the bitmap (a null image clears the background). Pixels of the
+    // colour `cutAway` are painted fully transparent (the window is
+    // translucent). Always true: an image that exists has a readable size.
+    bool SetBackgroundBitmap(QImage bitmap, std::optional<QRgb> cutAway = std::nullopt);
     // Style 4 also resizes the window to the bitmap and raises it.
     void SetBackgroundStyle(int style);
-    // Pixels of this colour in the background are painted fully transparent
-    // from now on (the window is translucent), until the next background.
-    void SetCutAwayColor(QRgb transparent);
 
     const QImage& Background() const { return m_hBackground; }
-    // What a paint draws: the background as premultiplied ARGB, cut away.
-    const QImage& Face() const { return m_face; }
     // True while the window follows the mouse by hand because the window
     // system declined to move it.
     bool IsMovingByHand() const { return m_manualMove; }

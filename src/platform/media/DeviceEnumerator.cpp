@@ -12,11 +12,7 @@ namespace {
 // forever for a daemon that died while it was asked.
 void ListDevicesWithoutPipeWire() {
     static std::once_flag once;
-    std::call_once(once, [] {
-        const auto provider = GstPtr<GstPluginFeature>::Adopt(
-            gst_registry_lookup_feature(gst_registry_get(), "pipewiredeviceprovider"));
-        if (provider) gst_plugin_feature_set_rank(provider.get(), GST_RANK_NONE);
-    });
+    std::call_once(once, [] { SetFeatureRank("pipewiredeviceprovider", GST_RANK_NONE); });
 }
 
 std::string StringProperty(GstDevice* device, const char* key) {

@@ -33,12 +33,9 @@ bool g_ownAudioOutput = false;  // a factory other than the default is installed
 void PreferReliableFileElements() {
     static std::once_flag once;
     std::call_once(once, [] {
-        for (const auto& [name, rank] : {std::pair{"avdec_bmp", GST_RANK_NONE}, {"gdkpixbufdec", GST_RANK_SECONDARY},
-                                         {"aiffparse", GST_RANK_NONE}})
-            if (GstPluginFeature* feature = gst_registry_lookup_feature(gst_registry_get(), name)) {
-                gst_plugin_feature_set_rank(feature, rank);
-                gst_object_unref(feature);
-            }
+        SetFeatureRank("avdec_bmp", GST_RANK_NONE);
+        SetFeatureRank("gdkpixbufdec", GST_RANK_SECONDARY);
+        SetFeatureRank("aiffparse", GST_RANK_NONE);
     });
 }
 

@@ -79,4 +79,12 @@ inline GstPtr<GstPad> StaticPad(GstElement* element, const char* name) {
     return GstPtr<GstPad>::Adopt(element != nullptr ? gst_element_get_static_pad(element, name) : nullptr);
 }
 
+// Ranks the registered feature `name` (an element or device provider), for
+// the automatic choices made from then on in this process; a feature that is
+// not installed is left alone.
+inline void SetFeatureRank(const char* name, guint rank) {
+    const auto feature = GstPtr<GstPluginFeature>::Adopt(gst_registry_lookup_feature(gst_registry_get(), name));
+    if (feature) gst_plugin_feature_set_rank(feature.get(), rank);
+}
+
 }  // namespace quabrel
