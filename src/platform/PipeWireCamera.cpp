@@ -164,6 +164,8 @@ void PipeWireCamera::Publish(const uint8_t* frame, std::size_t length) {
             data.chunk->size = static_cast<uint32_t>(length);
             data.chunk->stride = m_stride;
             sent = true;
+            // Counted before a reader can have it.
+            m_sent.fetch_add(1, std::memory_order_relaxed);
         } else if (data.chunk != nullptr) {
             data.chunk->size = 0;
         }
@@ -171,7 +173,7 @@ void PipeWireCamera::Publish(const uint8_t* frame, std::size_t length) {
         if (sent) pw_stream_trigger_process(m_stream);
     }
     pw_thread_loop_unlock(m_loop);
-    (sent ? m_sent : m_dropped).fetch_add(1, std::memory_order_relaxed);
+    if (!sent) m_dropped.fetch_add(1, std::memory_order_relaxed);
 }
 
 }  // namespace quabrel
