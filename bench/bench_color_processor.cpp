@@ -106,7 +106,7 @@ void TimeInPlace(benchmark::State& state, Size size, bool natural, Adjust adjust
 void BM_ProcessFrame(benchmark::State& state, Settings settings, Size size, bool natural) {
     CColorProcessor processor;
     quabrel::testing::Configure(processor, settings);
-    TimeInPlace(state, size, natural, [&](uint8_t* px, int n) { processor.ProcessFrame(px, n, std::size_t(n) * 3); });
+    TimeInPlace(state, size, natural, [&](uint8_t* px, int n) { processor.ProcessFrame(px, n, std::size_t(n) * 3, PixelLayout::kBgr); });
 }
 
 // The tables used directly, as the formulas lay them out.

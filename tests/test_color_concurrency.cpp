@@ -30,7 +30,7 @@ TEST(ColorProcessorThreads, EachFrameSeesOneConsistentSet) {
         CColorProcessor single;
         testing::Configure(single, s);
         auto out = input;
-        single.ProcessFrame(out.data(), 2048, out.size());
+        single.ProcessFrame(out.data(), 2048, out.size(), PixelLayout::kBgr);
         return out;
     };
     const auto darkOut = expected(dark);
@@ -45,7 +45,7 @@ TEST(ColorProcessorThreads, EachFrameSeesOneConsistentSet) {
         std::vector<uint8_t> frame;
         while (!stop.load(std::memory_order_relaxed) || frames.load() < 50) {
             frame = input;
-            processor.ProcessFrame(frame.data(), 2048, frame.size());
+            processor.ProcessFrame(frame.data(), 2048, frame.size(), PixelLayout::kBgr);
             if (frame != darkOut && frame != brightOut) mixed.fetch_add(1);
             frames.fetch_add(1);
         }

@@ -35,7 +35,7 @@ void ExpectSameAsReference(const Settings& s, const std::vector<uint8_t>& colour
     auto ours = colours;
     auto theirs = colours;
     const auto pixels = static_cast<int32_t>(colours.size() / 3);
-    processor.ProcessFrame(ours.data(), pixels, ours.size());
+    processor.ProcessFrame(ours.data(), pixels, ours.size(), PixelLayout::kBgr);
     reference::Processor(s).Process(theirs.data(), pixels);
     for (std::size_t i = 0; i < ours.size(); i += 3) {
         if (ours[i] != theirs[i] || ours[i + 1] != theirs[i + 1] || ours[i + 2] != theirs[i + 2]) {

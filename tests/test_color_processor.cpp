@@ -24,7 +24,7 @@ std::ostream& operator<<(std::ostream& os, const Rgb& c) {
 
 Rgb ProcessOne(CColorProcessor& processor, Rgb in) {
     uint8_t px[3] = {static_cast<uint8_t>(in.b), static_cast<uint8_t>(in.g), static_cast<uint8_t>(in.r)};
-    processor.ProcessFrame(px, 1, sizeof px);
+    processor.ProcessFrame(px, 1, sizeof px, PixelLayout::kBgr);
     return {px[2], px[1], px[0]};
 }
 
@@ -44,7 +44,7 @@ TEST_F(ColorProcessorTest, NeutralSettingsLeaveTheFrameUntouched) {
     Configure(processor, Settings{});
     auto frame = testing::RandomFrame(1000, 1);
     const auto original = frame;
-    processor.ProcessFrame(frame.data(), 1000, frame.size());
+    processor.ProcessFrame(frame.data(), 1000, frame.size(), PixelLayout::kBgr);
     EXPECT_EQ(frame, original);
 }
 
@@ -146,7 +146,7 @@ TEST_F(ColorProcessorTest, DeviceHandledPropertiesPlayNoPartInSoftware) {
     Configure(processor, s);
     auto frame = testing::RandomFrame(64, 2);
     const auto original = frame;
-    processor.ProcessFrame(frame.data(), 64, frame.size());
+    processor.ProcessFrame(frame.data(), 64, frame.size(), PixelLayout::kBgr);
     EXPECT_EQ(frame, original);
 }
 
@@ -201,9 +201,42 @@ TEST_F(ColorProcessorTest, EveryPixelCountMatchesTheFormulas) {
         for (int count = 1; count <= 9; ++count) {
             auto ours = testing::RandomFrame(count, static_cast<uint32_t>(count));
             auto theirs = ours;
-            processor.ProcessFrame(ours.data(), count, ours.size());
+            processor.ProcessFrame(ours.data(), count, ours.size(), PixelLayout::kBgr);
             expected.Process(theirs.data(), count);
             EXPECT_EQ(ours, theirs) << count << " pixels, still image " << still;
+        }
+    }
+}
+
+TEST_F(ColorProcessorTest, FramesWithAFourthByteGetTheSameColoursAndKeepThatByte) {
+    // The same pixels as 24-bit and as 32-bit frames, through every path:
+    // levels only, saturation alone, and both; odd and even counts; a
+    // buffer that ends inside a pixel.
+    Settings levels;
+    levels.red = 30, levels.green = -70, levels.blue = 5, levels.contrastValue = 40;
+    Settings both = levels;
+    both.stillImage = true, both.saturationValue = 80;
+    for (const Settings& s : {levels, StillImage(20), both}) {
+        Configure(processor, s);
+        for (int count : {1, 2, 3, 7, 640}) {
+            auto bgr = testing::RandomFrame(static_cast<std::size_t>(count), static_cast<uint32_t>(count));
+            std::vector<uint8_t> bgrx;
+            for (std::size_t i = 0; i < bgr.size(); i += 3)
+                bgrx.insert(bgrx.end(), {bgr[i], bgr[i + 1], bgr[i + 2], static_cast<uint8_t>(i * 7)});
+            const auto original = bgrx;
+            processor.ProcessFrame(bgr.data(), count, bgr.size(), PixelLayout::kBgr);
+            // The last pixel's fourth byte lies past the buffer's end.
+            const std::size_t length = bgrx.size() - 1;
+            processor.ProcessFrame(bgrx.data(), count, length, PixelLayout::kBgrx);
+            for (int p = 0; p < count - 1; ++p) {
+                const std::size_t in = std::size_t(p) * 4, out = std::size_t(p) * 3;
+                ASSERT_EQ((Rgb{bgrx[in + 2], bgrx[in + 1], bgrx[in]}), (Rgb{bgr[out + 2], bgr[out + 1], bgr[out]}))
+                    << count << " pixels, pixel " << p << ", still image " << s.stillImage;
+                ASSERT_EQ(bgrx[in + 3], original[in + 3]) << "fourth byte of pixel " << p;
+            }
+            const std::size_t last = std::size_t(count - 1) * 4;
+            EXPECT_TRUE(std::equal(bgrx.begin() + long(last), bgrx.end(), original.begin() + long(last)))
+                << "a pixel cut short by the buffer is left alone";
         }
     }
 }
@@ -214,10 +247,10 @@ TEST_F(ColorProcessorTest, NoPixelsOrNoBufferLeaveTheFrameAlone) {
     Configure(processor, s);
     std::vector<uint8_t> frame(30, 7);
     for (int count : {0, -1, -1000}) {
-        processor.ProcessFrame(frame.data(), count, frame.size());
+        processor.ProcessFrame(frame.data(), count, frame.size(), PixelLayout::kBgr);
         EXPECT_EQ(frame, std::vector<uint8_t>(30, 7)) << count;
     }
-    processor.ProcessFrame(nullptr, 10, 30);  // must not crash
+    processor.ProcessFrame(nullptr, 10, 30, PixelLayout::kBgr);  // must not crash
 }
 
 TEST_F(ColorProcessorTest, ShortBufferGetsOnlyItsWholePixelsProcessed) {
@@ -228,7 +261,7 @@ TEST_F(ColorProcessorTest, ShortBufferGetsOnlyItsWholePixelsProcessed) {
     // 3 whole pixels and one stray byte inside the buffer; guards behind it.
     std::vector<uint8_t> storage(10 + 16, 0);
     const std::size_t length = 10;
-    processor.ProcessFrame(storage.data(), 1000, length);
+    processor.ProcessFrame(storage.data(), 1000, length, PixelLayout::kBgr);
     for (std::size_t i = 0; i < 9; i += 3) EXPECT_EQ(storage[i + 2], 255) << "pixel " << i / 3;
     for (std::size_t i = 9; i < storage.size(); ++i) EXPECT_EQ(storage[i], 0) << "byte " << i;
 }
@@ -239,10 +272,10 @@ TEST_F(ColorProcessorTest, SettingsReachTheFrameOnlyWhenPublished) {
     processor.SetAdjustments(s.red, 0, 0, 0, 100, -100, 0, false, 0, 100, -100, 0, false, 50, 100, 0);
     processor.SetStages({.applyRed = true});
     uint8_t px[3] = {0, 0, 0};
-    processor.ProcessFrame(px, 1, 3);
+    processor.ProcessFrame(px, 1, 3, PixelLayout::kBgr);
     EXPECT_EQ(px[2], 0);
     processor.Publish();
-    processor.ProcessFrame(px, 1, 3);
+    processor.ProcessFrame(px, 1, 3, PixelLayout::kBgr);
     EXPECT_EQ(px[2], 255);
 }
 
@@ -263,7 +296,7 @@ TEST_F(ColorProcessorTest, HostileDeviceRangesStayWithinTheTables) {
         processor.SetStages({true, true, true, true, true, true});
         processor.Publish();
         auto frame = testing::RandomFrame(256, 3);
-        processor.ProcessFrame(frame.data(), 256, frame.size());
+        processor.ProcessFrame(frame.data(), 256, frame.size(), PixelLayout::kBgr);
     }
 }
 

@@ -99,7 +99,7 @@ TEST_F(LivePreview, AdjustedFramesReachThePictureAndTheCompanionAfterOneHeader) 
     expected.SetStages(stages);
     expected.Publish();
     std::vector<uint8_t> want = plain;
-    expected.ProcessFrame(want.data(), 320 * 240, want.size());
+    expected.ProcessFrame(want.data(), 320 * 240, want.size(), PixelLayout::kBgr);
     ASSERT_NE(want, plain) << "the pattern must have some red to shift";
     EXPECT_TRUE(reddened == want) << "frames are the camera's through the tables";
 

@@ -6,14 +6,6 @@
 
 namespace quabrel {
 
-namespace {
-
-// Rows of the grabber's 24-bit frames start on four-byte boundaries, as
-// GStreamer lays out packed video by default.
-int FrameStride(int width) { return (width * 3 + 3) & ~3; }
-
-}  // namespace
-
 HRESULT ListDeviceNames(DeviceCategory category, std::vector<std::string>* names) {
     names->clear();
     std::vector<DeviceMoniker> devices;
@@ -122,8 +114,9 @@ HRESULT CaptureSession::ConnectFrameCallback() {
         Report("Could not read the connected media type");
         return hr;
     }
-    // The node appears with the frames' size, which is known only now.
-    if (m_userCamera && !m_userCamera->Start(width, height, FrameStride(width))) m_userCamera.reset();
+    // The node appears with the frames' size, which is known only now; it
+    // takes them as the callback packs them, in tight 24-bit rows.
+    if (m_userCamera && !m_userCamera->Start(width, height, width * 3)) m_userCamera.reset();
     m_frameCallback.SetUp(&m_colorProcessor, m_companion.get(), m_pCompanionFilter != nullptr, width, height,
                           m_userCamera.get());
     m_pGraph->SetCallback([this](uint8_t* buffer, int32_t length) { m_frameCallback.BufferCB(0, buffer, length); });

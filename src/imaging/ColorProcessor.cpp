@@ -167,11 +167,31 @@ void CColorProcessor::ApplyLevels(uint8_t* px, std::size_t count, const FrameSet
     }
 }
 
-template <bool kLevels>
+void CColorProcessor::ApplyLevelsPadded(uint8_t* px, std::size_t count, const FrameSet& set) {
+    // Two pixels are one word: (blue, green) through a pair table, red
+    // through its byte table, the fourth byte as it was.
+    const uint16_t* const bg = set.blueGreen.data();
+    const uint8_t* const red = set.red.data();
+    uint8_t* const pairsEnd = px + count / 2 * 8;
+    for (; px != pairsEnd; px += 8) {
+        uint64_t w;
+        std::memcpy(&w, px, 8);
+        w = (w & 0xFF000000FF000000u) | uint64_t{bg[w & 0xFFFF]} | uint64_t{red[(w >> 16) & 0xFF]} << 16 |
+            uint64_t{bg[(w >> 32) & 0xFFFF]} << 32 | uint64_t{red[(w >> 48) & 0xFF]} << 48;
+        std::memcpy(px, &w, 8);
+    }
+    if (count % 2 != 0) {
+        px[0] = set.blue[px[0]];
+        px[1] = set.green[px[1]];
+        px[2] = red[px[2]];
+    }
+}
+
+template <bool kLevels, std::size_t kStep>
 void CColorProcessor::ApplyHsl(uint8_t* px, std::size_t count, const FrameSet& set) const {
     const ColorTables& t = m_tables;
     const uint8_t* const ramp = t.ramp.data();
-    for (uint8_t* end = px + count * 3; px != end; px += 3) {
+    for (uint8_t* end = px + count * kStep; px != end; px += kStep) {
         int b = px[0], g = px[1], r = px[2];
         if constexpr (kLevels) {
             b = set.blue[b];
@@ -199,14 +219,22 @@ void CColorProcessor::ApplyHsl(uint8_t* px, std::size_t count, const FrameSet& s
     }
 }
 
-void CColorProcessor::ProcessFrame(uint8_t* pixels, int32_t pixelCount, std::size_t bufferLength) {
+void CColorProcessor::ProcessFrame(uint8_t* pixels, int32_t pixelCount, std::size_t bufferLength,
+                                   PixelLayout layout) {
     const FrameSet& set = AcquireNewest();
     if (pixels == nullptr || pixelCount <= 0 || (!set.applyLevels && !set.applyHsl)) return;
-    const std::size_t count = std::min(static_cast<std::size_t>(pixelCount), bufferLength / 3);
+    const std::size_t step = static_cast<std::size_t>(layout);
+    const std::size_t count = std::min(static_cast<std::size_t>(pixelCount), bufferLength / step);
 
-    if (!set.applyHsl) ApplyLevels(pixels, count, set);
-    else if (set.applyLevels) ApplyHsl<true>(pixels, count, set);
-    else ApplyHsl<false>(pixels, count, set);
+    if (layout == PixelLayout::kBgrx) {
+        if (!set.applyHsl) ApplyLevelsPadded(pixels, count, set);
+        else if (set.applyLevels) ApplyHsl<true, 4>(pixels, count, set);
+        else ApplyHsl<false, 4>(pixels, count, set);
+    } else {
+        if (!set.applyHsl) ApplyLevels(pixels, count, set);
+        else if (set.applyLevels) ApplyHsl<true, 3>(pixels, count, set);
+        else ApplyHsl<false, 3>(pixels, count, set);
+    }
 }
 
 }  // namespace quabrel

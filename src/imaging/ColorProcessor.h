@@ -9,8 +9,12 @@
 
 namespace quabrel {
 
+// How a frame's pixels lie in memory: blue, green, red, and with kBgrx a
+// fourth byte that is neither read nor written.
+enum class PixelLayout : uint8_t { kBgr = 3, kBgrx = 4 };
+
 // Turns the six picture settings into lookup tables and applies them to
-// 24-bit frames (blue, green, red per pixel) in place.
+// frames in place.
 //
 // Threads: every member but ProcessFrame belongs to the interface thread.
 // ProcessFrame runs on one streaming thread at a time. The interface thread
@@ -56,7 +60,7 @@ public:
     // Adjusts up to `pixelCount` whole pixels of `pixels`, never touching a
     // byte at or past `bufferLength`. Returns at once when no stage is set or
     // pixelCount is 0 or less.
-    void ProcessFrame(uint8_t* pixels, int32_t pixelCount, std::size_t bufferLength);
+    void ProcessFrame(uint8_t* pixels, int32_t pixelCount, std::size_t bufferLength, PixelLayout layout);
 
     // Bytes held by this processor, the shared fixed tables not included.
     static constexpr std::size_t OwnMemoryBytes() { return sizeof(CColorProcessor); }
@@ -72,7 +76,8 @@ private:
         std::array<uint8_t, 256> red{};
         // The same for two neighbouring bytes at once, indexed by the
         // little-endian 16-bit word they form: pixels are blue, green, red,
-        // so two pixels are the pairs (blue, green), (red, blue), (green, red).
+        // so two pixels are the pairs (blue, green), (red, blue), (green, red);
+        // with a fourth byte only (blue, green) is a pair.
         std::array<uint16_t, 1 << 16> blueGreen{};
         std::array<uint16_t, 1 << 16> redBlue{};
         std::array<uint16_t, 1 << 16> greenRed{};
@@ -83,7 +88,8 @@ private:
 
     void FillFrameSet(FrameSet& set) const;
     static void ApplyLevels(uint8_t* pixels, std::size_t count, const FrameSet& set);
-    template <bool kLevels>
+    static void ApplyLevelsPadded(uint8_t* pixels, std::size_t count, const FrameSet& set);
+    template <bool kLevels, std::size_t kStep>
     void ApplyHsl(uint8_t* pixels, std::size_t count, const FrameSet& set) const;
     const FrameSet& AcquireNewest();
 

@@ -3,6 +3,7 @@
 #include "platform/HResult.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace quabrel {
 
@@ -11,9 +12,11 @@ class CompanionDevice;
 class FramePublisher;
 
 // The per-frame callback of the grabber. It runs on the streaming thread:
-// it adjusts the frame in place with the colour processor, then hands the
-// same buffer to the user-space camera, if there is one, and to the
-// companion device, after a one-time header with the frame's size.
+// it adjusts the frame (32-bit BGRx, the display's format) in place with
+// the colour processor; then, when there is anyone to receive it, packs it
+// once into 24-bit BGR rows, which go to the user-space camera, if there is
+// one, and to the companion device, after a one-time header with the
+// frame's size.
 //
 // Thread contract: SetUp runs on the interface thread while no frame is in
 // flight (before the callback is connected, after it is removed); BufferCB
@@ -30,6 +33,8 @@ public:
 
     // Adjusts the frame, then sends it on. E_NOINTERFACE when a companion
     // was found but its node did not open; the frame is still adjusted.
+    // A frame shorter than its size sends the rows it lacks as they last
+    // went out.
     HRESULT BufferCB(double sampleTime, uint8_t* buffer, int32_t bufferLength);
 
     int32_t Width() const { return m_width; }
@@ -45,6 +50,9 @@ private:
     const CompanionDevice* m_companion = nullptr;
     bool m_hasCompanion = false;
     FramePublisher* m_userCamera = nullptr;
+    // The frame as the receivers take it: sized on the interface thread,
+    // filled by the streaming thread.
+    std::vector<uint8_t> m_packed;
     // --- only accessed from the streaming thread once set up
     bool m_headerSent = false;
 };

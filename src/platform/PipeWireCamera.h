@@ -18,7 +18,7 @@ namespace quabrel {
 // A camera in the user's PipeWire session: a video source node that other
 // programs (browsers, video-call programs, the desktop portal) open like a
 // camera, needing neither root nor a kernel module. The frames published
-// are 24-bit BGR, as the frame callback has them.
+// are 24-bit BGR in tight rows, as the frame callback packs them.
 //
 // Threads: Open, Start and the destructor run on one thread (the interface
 // thread); Publish runs on the streaming thread between Start and the

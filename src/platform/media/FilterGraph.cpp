@@ -130,20 +130,19 @@ HRESULT FilterGraph::AddGrabber() {
     m_sourceCaps = MakeElement("capsfilter", "capture-format");
     m_convert = MakeElement("videoconvert", "grabber-convert");
     m_grabberCaps = MakeElement("capsfilter", "Grabber");
-    // The screen's copy is scaled and converted in one pass, here on the
-    // streaming thread, into the display's own 32-bit format: the interface
-    // thread then only copies it, and the grabber's frame (the one the
-    // companion gets) stays as it is.
+    // The grabber's frames are already in the display's own 32-bit format:
+    // the screen's copy is only scaled, here on the streaming thread, and
+    // the interface thread then only copies it. The grabber's frame (the one
+    // the companion gets) stays as it is.
     m_renderConvert = MakeElement("videoconvertscale", "render-convert");
     m_renderCaps = MakeElement("capsfilter", "render-format");
     m_renderer = MakeElement("appsink", "renderer");
     if (!m_sourceCaps || !m_convert || !m_grabberCaps || !m_renderConvert || !m_renderCaps || !m_renderer)
         return E_FAIL;
-    const auto bgr = GstPtr<GstCaps>::Adopt(gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGR", nullptr));
-    g_object_set(m_grabberCaps.get(), "caps", bgr.get(), nullptr);
+    const auto bgrx = GstPtr<GstCaps>::Adopt(gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGRx", nullptr));
+    g_object_set(m_grabberCaps.get(), "caps", bgrx.get(), nullptr);
     // The picture fills the area as it always has: stretched, no bars.
     g_object_set(m_renderConvert.get(), "add-borders", FALSE, nullptr);
-    const auto bgrx = GstPtr<GstCaps>::Adopt(gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGRx", nullptr));
     g_object_set(m_renderCaps.get(), "caps", bgrx.get(), nullptr);
     // Only the newest frame waits for the screen.
     g_object_set(m_renderer.get(), "max-buffers", 1, "drop", TRUE, "sync", FALSE, "emit-signals", TRUE, nullptr);
@@ -225,9 +224,12 @@ HRESULT FilterGraph::RenderFile(const std::string& path) {
     // A file plays at its own pace; a camera's frames are shown as they come.
     g_object_set(m_renderer.get(), "sync", TRUE, nullptr);
     // Video, sound and the software volume; no subtitles, no extra filters.
-    constexpr guint kVideo = 1 << 0, kAudio = 1 << 1, kSoftVolume = 1 << 4;
-    g_object_set(player.get(), "uri", uri.get(), "video-sink", video.get(), "flags", kVideo | kAudio | kSoftVolume,
-                 nullptr);
+    // The video comes as decoded: with a scaler of the player's ahead of
+    // the grabber, the screen's size would reach back and the grabber would
+    // get frames at the picture area's size, not the file's.
+    constexpr guint kVideo = 1 << 0, kAudio = 1 << 1, kSoftVolume = 1 << 4, kNativeVideo = 1 << 6;
+    g_object_set(player.get(), "uri", uri.get(), "video-sink", video.get(), "flags",
+                 kVideo | kAudio | kSoftVolume | kNativeVideo, nullptr);
     // The player is a whole graph of its own: it takes the place of the
     // empty one (a player nested in another graph loses its start now
     // and then).

@@ -59,9 +59,9 @@ using AudioOutputFactory = std::function<GstElement*()>;
 // previous one.
 AudioOutputFactory SetAudioOutputFactory(AudioOutputFactory factory);
 
-// The one media graph: a source, the sample grabber (24-bit BGR, a
+// The one media graph: a source, the sample grabber (32-bit BGRx, a
 // callback per frame on the streaming thread, buffer edited in place) and a
-// renderer that scales and converts each frame for the screen, still on the
+// renderer that scales each frame for the screen, still on the
 // streaming thread, and hands it to a FrameTarget. Operations answer in the
 // engine's result vocabulary.
 class FilterGraph {
@@ -82,7 +82,7 @@ public:
     // that, the format is kept and matched when the source opens.
     HRESULT GetFormat(VideoFormat* format) const;
     HRESULT SetFormat(const VideoFormat& format);
-    // The grabber: asks for 24-bit BGR video and enters the graph.
+    // The grabber: asks for 32-bit BGRx video and enters the graph.
     HRESULT SetGrabberMediaType();
     HRESULT AddGrabber();
     // Connects source → grabber → renderer for the given stream type.
