@@ -28,6 +28,7 @@
 namespace {
 
 using quabrel::CColorProcessor;
+using quabrel::PixelLayout;
 using quabrel::reference::Settings;
 
 struct Size {
@@ -90,8 +91,13 @@ void SetPixelCounter(benchmark::State& state, Size size) {
 // Times `adjust` on a frame that is restored before every iteration, so each
 // one sees the same colours; the restoring copy is not timed.
 template <typename Adjust>
-void TimeInPlace(benchmark::State& state, Size size, bool natural, Adjust adjust) {
-    const auto source = Frame(size, natural);
+void TimeInPlace(benchmark::State& state, Size size, bool natural, Adjust adjust, PixelLayout layout = PixelLayout::kBgr) {
+    auto source = Frame(size, natural);
+    if (layout == PixelLayout::kBgrx) {  // the same colours with a fourth byte
+        std::vector<uint8_t> padded;
+        for (std::size_t i = 0; i < source.size(); i += 3) padded.insert(padded.end(), {source[i], source[i + 1], source[i + 2], 255});
+        source = std::move(padded);
+    }
     auto frame = source;
     for (auto _ : state) {
         state.PauseTiming();
@@ -103,10 +109,13 @@ void TimeInPlace(benchmark::State& state, Size size, bool natural, Adjust adjust
     SetPixelCounter(state, size);
 }
 
-void BM_ProcessFrame(benchmark::State& state, Settings settings, Size size, bool natural) {
+void BM_ProcessFrame(benchmark::State& state, Settings settings, Size size, bool natural, PixelLayout layout) {
     CColorProcessor processor;
     quabrel::testing::Configure(processor, settings);
-    TimeInPlace(state, size, natural, [&](uint8_t* px, int n) { processor.ProcessFrame(px, n, std::size_t(n) * 3, PixelLayout::kBgr); });
+    const auto step = static_cast<std::size_t>(layout);
+    TimeInPlace(
+        state, size, natural, [&](uint8_t* px, int n) { processor.ProcessFrame(px, n, std::size_t(n) * step, layout); },
+        layout);
 }
 
 // The tables used directly, as the formulas lay them out.
@@ -177,7 +186,11 @@ void RegisterAll() {
                 // dominate the run of the fast cases.
                 const int iterations = size.width == kLarge.width ? 60 : 1500;
                 benchmark::RegisterBenchmark(Join({"ours/", name, suffix}).c_str(), BM_ProcessFrame, settings, size,
-                                             natural)->UseRealTime()->Iterations(iterations);
+                                             natural, PixelLayout::kBgr)->UseRealTime()->Iterations(iterations);
+                // The layout the live path uses.
+                if (size.width == kSmall.width && natural)
+                    benchmark::RegisterBenchmark(Join({"ours_bgrx/", name, suffix}).c_str(), BM_ProcessFrame, settings,
+                                                 size, natural, PixelLayout::kBgrx)->UseRealTime()->Iterations(iterations);
                 if (name.starts_with("still") || name == "shifts_brightness_contrast")
                     if (size.width == kLarge.width)
                         benchmark::RegisterBenchmark(Join({"direct/", name, suffix}).c_str(), BM_DirectTables,

@@ -168,19 +168,22 @@ void CColorProcessor::ApplyLevels(uint8_t* px, std::size_t count, const FrameSet
 }
 
 void CColorProcessor::ApplyLevelsPadded(uint8_t* px, std::size_t count, const FrameSet& set) {
-    // Two pixels are one word: (blue, green) through a pair table, red
-    // through its byte table, the fourth byte as it was.
+    // A pixel is one word: (blue, green) through a pair table, red through
+    // its byte table, the fourth byte as it was. Four pixels at a time give
+    // the processor eight independent lookups to overlap.
     const uint16_t* const bg = set.blueGreen.data();
     const uint8_t* const red = set.red.data();
-    uint8_t* const pairsEnd = px + count / 2 * 8;
-    for (; px != pairsEnd; px += 8) {
-        uint64_t w;
-        std::memcpy(&w, px, 8);
-        w = (w & 0xFF000000FF000000u) | uint64_t{bg[w & 0xFFFF]} | uint64_t{red[(w >> 16) & 0xFF]} << 16 |
-            uint64_t{bg[(w >> 32) & 0xFFFF]} << 32 | uint64_t{red[(w >> 48) & 0xFF]} << 48;
-        std::memcpy(px, &w, 8);
+    const auto adjust = [bg, red](uint32_t w) {
+        return (w & 0xFF000000u) | bg[w & 0xFFFF] | uint32_t{red[(w >> 16) & 0xFF]} << 16;
+    };
+    uint8_t* const quadsEnd = px + count / 4 * 16;
+    for (; px != quadsEnd; px += 16) {
+        uint32_t w[4];
+        std::memcpy(w, px, 16);
+        for (uint32_t& pixel : w) pixel = adjust(pixel);
+        std::memcpy(px, w, 16);
     }
-    if (count % 2 != 0) {
+    for (std::size_t rest = count % 4; rest != 0; --rest, px += 4) {
         px[0] = set.blue[px[0]];
         px[1] = set.green[px[1]];
         px[2] = red[px[2]];
