@@ -6,6 +6,7 @@
 #include "app/InstanceMutex.h"
 #include "app/QuabrelApp.h"
 #include "support/TempDir.h"
+#include "support/VirtualDisplay.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,7 @@ namespace quabrel {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using testing::VirtualDisplay;
 
 // A child process running `argv[0]` (found on the PATH); its output is read back line by line,
 // or thrown away for programs that talk more than a test reads.
@@ -85,49 +87,6 @@ struct Child {
 };
 
 bool Held(const std::string& line) { return line.rfind("held", 0) == 0; }
-
-// A virtual X display of its own, on the first free display number, for as
-// long as the object lives.
-class VirtualDisplay {
-public:
-    VirtualDisplay() {
-        int fds[2];
-        if (::pipe(fds) != 0) return;
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            // The server writes its display number to this descriptor once it
-            // accepts connections. Without -noreset it would reset, refusing
-            // connections for a moment, each time its last client leaves.
-            ::dup2(fds[1], 3);
-            const int null = ::open("/dev/null", O_WRONLY);
-            ::dup2(null, STDOUT_FILENO);
-            ::dup2(null, STDERR_FILENO);
-            ::execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                     "-noreset", static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(fds[1]);
-        std::FILE* ready = ::fdopen(fds[0], "r");
-        int number = -1;
-        if (std::fscanf(ready, "%d", &number) == 1) m_name = ":" + std::to_string(number);
-        std::fclose(ready);
-    }
-    ~VirtualDisplay() {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
-    VirtualDisplay(const VirtualDisplay&) = delete;
-    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
-
-    // ":<n>", empty when the server did not start.
-    const std::string& Name() const { return m_name; }
-
-private:
-    pid_t m_pid = -1;
-    std::string m_name;
-};
 
 // What a program on X display `display` (or, when empty, on no display at
 // all) gets: nothing of the caller's desktop, and the sanitizers' settings

@@ -2,6 +2,7 @@
 
 #include <gst/video/video.h>
 
+#include <QGuiApplication>
 #include <QPainter>
 
 namespace quabrel {
@@ -11,6 +12,16 @@ VideoWindow::VideoWindow(QWidget* parent) : QWidget(parent) {
     QPalette p = palette();
     p.setColor(QPalette::Window, Qt::black);
     setPalette(p);
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr) return;
+    // A window of its own for the picture, its ancestors staying as they
+    // are; the frames go into it past Qt's painting.
+    setAttribute(Qt::WA_DontCreateNativeAncestors);
+    setAttribute(Qt::WA_NativeWindow);
+    m_direct = X11VideoOutput::Open(x11->connection(), static_cast<uint32_t>(winId()));
+    if (!m_direct) return;
+    setAttribute(Qt::WA_PaintOnScreen);
+    setAttribute(Qt::WA_NoSystemBackground);
 }
 
 VideoWindow::~VideoWindow() = default;
@@ -25,7 +36,21 @@ void VideoWindow::Clear() {
     update();
 }
 
+QPaintEngine* VideoWindow::paintEngine() const { return m_direct ? nullptr : QWidget::paintEngine(); }
+
 void VideoWindow::Present(GstSample* sample) {
+    if (m_direct) {
+        PutDirectly(sample);
+        GstPtr<GstSample> replaced;  // released outside the lock
+        {
+            std::lock_guard lock(m_mutex);
+            replaced = std::exchange(m_current, GstPtr<GstSample>::Ref(sample));
+        }
+        ++m_presented;
+        ++m_shown;
+        if (m_shownObserver) m_shownObserver(GST_BUFFER_PTS(gst_sample_get_buffer(sample)));
+        return;
+    }
     GstPtr<GstSample> dropped;  // a frame never shown: released outside the lock
     {
         std::lock_guard lock(m_mutex);
@@ -75,6 +100,23 @@ QImage VideoWindow::CurrentFrame() const {
     return copy;
 }
 
+void VideoWindow::PutDirectly(GstSample* sample) {
+    GstMapInfo map;
+    const QImage view = sample ? ImageOf(sample, map) : QImage();
+    if (view.isNull()) {
+        m_direct->FillBlack(m_shownWidth, m_shownHeight);
+        return;
+    }
+    if (view.format() == QImage::Format_RGB32) {
+        m_direct->Put(view.constBits(), view.width(), view.height(), static_cast<int>(view.bytesPerLine()));
+    } else {
+        const QImage converted = view.convertToFormat(QImage::Format_RGB32);
+        m_direct->Put(converted.constBits(), converted.width(), converted.height(),
+                      static_cast<int>(converted.bytesPerLine()));
+    }
+    gst_buffer_unmap(gst_sample_get_buffer(sample), &map);
+}
+
 void VideoWindow::ShowNewest() {
     m_updateQueued = false;
     repaint();
@@ -82,6 +124,14 @@ void VideoWindow::ShowNewest() {
 
 void VideoWindow::paintEvent(QPaintEvent*) {
     GstPtr<GstSample> sample;
+    if (m_direct) {  // shown, or uncovered: the frame on screen again
+        {
+            std::lock_guard lock(m_mutex);
+            sample = m_current;
+        }
+        PutDirectly(sample.get());
+        return;
+    }
     GstPtr<GstSample> replaced;
     {
         std::lock_guard lock(m_mutex);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/X11VideoOutput.h"
 #include "platform/media/FilterGraph.h"
 #include "platform/media/GstPtr.h"
 
@@ -8,14 +9,17 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 namespace quabrel {
 
 // The picture of the graph inside the window: a child widget that shows the
 // newest frame. Frames arrive on the streaming thread, already at the
-// widget's size and in the screen's format, and replace the one waiting, so
-// the screen never runs behind and a paint only copies.
+// widget's size and in the screen's format. On X11 the widget is a window of
+// its own and the streaming thread puts each frame straight into it: the
+// interface thread does nothing per frame. Elsewhere a frame replaces the
+// one waiting, so the screen never runs behind, and a paint only copies.
 class VideoWindow : public QWidget, public FrameTarget {
     Q_OBJECT
 
@@ -34,9 +38,14 @@ public:
     // The frame on screen now, as the graph delivered it (empty before the
     // first).
     QImage CurrentFrame() const;
-    // Told, on the interface thread, the timestamp of each frame as it goes
-    // on screen: for measuring how far the picture runs behind.
+    // Told the timestamp of each frame as it goes on screen, on the thread
+    // that shows it: for measuring how far the picture runs behind. Set it
+    // before frames flow.
     void SetShownObserver(std::function<void(GstClockTime)> observer) { m_shownObserver = std::move(observer); }
+    // Whether frames go to the screen from the streaming thread.
+    bool ShowsFramesDirectly() const { return m_direct != nullptr; }
+
+    QPaintEngine* paintEngine() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -44,18 +53,21 @@ protected:
 
 private:
     void ShowNewest();
+    // Puts `sample`, or black without one, into the window of its own.
+    void PutDirectly(GstSample* sample);
 
     // Guards the two frames; held only to swap handles, never to paint.
     mutable std::mutex m_mutex;
     GstPtr<GstSample> m_pending;  // written by the streaming thread
-    GstPtr<GstSample> m_current;  // the interface thread's, once taken
+    GstPtr<GstSample> m_current;  // on screen: set by whichever thread shows it
     std::atomic<bool> m_updateQueued{false};
     std::atomic<uint64_t> m_presented{0};
     std::atomic<uint64_t> m_shown{0};
     std::atomic<int32_t> m_shownWidth{0};  // the widget's size, for the streaming thread
     std::atomic<int32_t> m_shownHeight{0};
-    // --- interface thread only
     std::function<void(GstClockTime)> m_shownObserver;
+    // Set once, at construction; null: frames are painted by the interface thread.
+    std::unique_ptr<X11VideoOutput> m_direct;
 };
 
 }  // namespace quabrel
