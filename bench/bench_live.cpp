@@ -118,6 +118,9 @@ int main(int argc, char** argv) {
     const uint64_t shown = video->FramesShown() - shownBefore, presented = video->FramesPresented() - presentedBefore;
     const std::size_t companion = v4l2.Snapshot("/fake/quabrel").frameSizes.size() - companionBefore;
 
+    // The picture is shown on the streaming thread on X11: no frame may
+    // wait for the observer's lock while the graph stops.
+    window.TeardownGraph();
     std::lock_guard lock(g_mutex);
     std::printf("live 320x240 @ 30 fps for %.1f s (%s)\n", elapsed,
                 qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "X display");
@@ -127,6 +130,5 @@ int main(int argc, char** argv) {
     std::printf("  CPU: %.1f %% of one core\n", 100.0 * cpu / elapsed);
     std::printf("  source to paint: median %.2f ms, 99th percentile %.2f ms (%zu frames)\n", Percentile(latencies, 0.5),
                 Percentile(latencies, 0.99), latencies.size());
-    window.TeardownGraph();
     return 0;
 }
