@@ -139,13 +139,16 @@ e2e_window_geometry
 echo "skin changed, window now ${win_w}x${win_h}"
 
 hidden() { ! e2e_window_viewable; }
-xdotool mousemove $((win_x + to_tray[0])) $((win_y + to_tray[1])) click 1
-e2e_poll 50 hidden || e2e_fail "Hide to Tray left the window on screen"
-e2e_poll 50 e2e_icon_centre || e2e_fail "no icon in the notification area"
-xdotool mousemove "$icon_x" "$icon_y" click --repeat 2 --delay 80 1
-e2e_poll 50 e2e_window_viewable || e2e_fail "a double click on the icon did not bring the window back"
-e2e_window_geometry
-xdotool windowactivate --sync "$(e2e_window_id)" >/dev/null 2>&1 || true
+to_tray_and_back() {
+  xdotool mousemove $((win_x + to_tray[0])) $((win_y + to_tray[1])) click 1
+  e2e_poll 50 hidden || e2e_fail "Hide to Tray left the window on screen"
+  e2e_poll 50 e2e_icon_centre || e2e_fail "no icon in the notification area"
+  xdotool mousemove "$icon_x" "$icon_y" click --repeat 2 --delay 80 1
+  e2e_poll 50 e2e_window_viewable || e2e_fail "a double click on the icon did not bring the window back"
+  e2e_window_geometry
+  xdotool windowactivate --sync "$(e2e_window_id)" >/dev/null 2>&1 || true
+}
+to_tray_and_back
 echo "hidden to the tray and back"
 
 # The sample clip through the file dialog: it plays and moves on past its
@@ -170,6 +173,13 @@ probe=(42 66)  # the red patch
 red_patch() { read -r r g b < <(channels) && ((r > g + 60 && r > b + 60)); }
 e2e_poll 100 red_patch || e2e_fail "the picture did not show its red patch: $r $g $b"
 slider_step saturation "${saturation[@]}" -40 0 'r - (g + b) / 2 < r0 - (g0 + b0) / 2 - 20'
+# A picture that stands still is drawn again when its window comes back,
+# without decoding it again.
+still=$(e2e_pixel "${probe[@]}")
+to_tray_and_back
+same_still() { [[ $(e2e_pixel "${probe[@]}") == "$still" ]]; }
+e2e_poll 50 same_still || e2e_fail "the still picture did not come back with the window: $(e2e_pixel "${probe[@]}") for $still"
+echo "the still picture comes back with the window"
 
 start=$(date +%s%N)
 timeout 10 "${e2e_env[@]}" "$quabrel" >"$e2e_work/second.log" 2>&1 || e2e_fail "second copy: status $?"

@@ -107,12 +107,17 @@ void VideoWindow::PutDirectly(GstSample* sample) {
         m_direct->FillBlack(m_shownWidth, m_shownHeight);
         return;
     }
-    if (view.format() == QImage::Format_RGB32) {
+    const QSize shown(m_shownWidth, m_shownHeight);
+    if (view.format() == QImage::Format_RGB32 && (view.size() == shown || shown.isEmpty())) {
         m_direct->Put(view.constBits(), view.width(), view.height(), static_cast<int>(view.bytesPerLine()));
     } else {
-        const QImage converted = view.convertToFormat(QImage::Format_RGB32);
-        m_direct->Put(converted.constBits(), converted.width(), converted.height(),
-                      static_cast<int>(converted.bytesPerLine()));
+        // Frames made before the area changed size, until the graph follows
+        // (or for good, while a picture stands still): scaled here.
+        QImage fitted = view.size() == shown || shown.isEmpty()
+                            ? view.copy()
+                            : view.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        fitted = std::move(fitted).convertToFormat(QImage::Format_RGB32);
+        m_direct->Put(fitted.constBits(), fitted.width(), fitted.height(), static_cast<int>(fitted.bytesPerLine()));
     }
     gst_buffer_unmap(gst_sample_get_buffer(sample), &map);
 }
