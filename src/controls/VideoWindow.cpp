@@ -167,8 +167,12 @@ void VideoWindow::paintEvent(QPaintEvent*) {
 
 void VideoWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    m_shownWidth = width();
-    m_shownHeight = height();
+    // Frames put straight into the window are in its own pixels, which a
+    // high-density screen has more of than the widget's size says; painted
+    // frames are scaled by the painter like everything else.
+    const qreal scale = m_direct ? devicePixelRatioF() : 1.0;
+    m_shownWidth = qRound(width() * scale);
+    m_shownHeight = qRound(height() * scale);
 }
 
 }  // namespace quabrel
