@@ -98,10 +98,10 @@ TEST_F(X11Output, FramesArriveWithTheirColoursAndOpaqueAtEitherDepth) {
                 }
             }
 
-        // A bigger frame than any before takes a bigger segment.
-        std::vector<uint8_t> large(64 * 64 * 4, 0x80);
-        ASSERT_TRUE(output->Put(large.data(), 64, 64, 64 * 4));
-        EXPECT_EQ(Read(window, 64, 64)[64 * 64 - 1] & 0xFFFFFFu, 0x808080u);
+        // A frame bigger than any before takes a bigger segment.
+        std::vector<uint8_t> large(100 * 90 * 4, 0x80);
+        ASSERT_TRUE(output->Put(large.data(), 100, 90, 100 * 4));
+        EXPECT_EQ(Read(window, 64, 64)[64 * 64 - 1] & 0xFFFFFFu, 0x808080u) << "the window's last pixel";
 
         output->FillBlack(3, 2);
         const std::vector<uint32_t> filled = Read(window, 4, 3);

@@ -40,13 +40,14 @@ QPaintEngine* VideoWindow::paintEngine() const { return m_direct ? nullptr : QWi
 
 void VideoWindow::Present(GstSample* sample) {
     if (m_direct) {
-        PutDirectly(sample);
-        GstPtr<GstSample> replaced;  // released outside the lock
+        GstPtr<GstSample> replaced;  // released outside the locks
+        std::lock_guard put(m_putMutex);
         {
             std::lock_guard lock(m_mutex);
             replaced = std::exchange(m_current, GstPtr<GstSample>::Ref(sample));
         }
         ++m_presented;
+        if (!PutDirectly(sample)) return;
         ++m_shown;
         if (m_shownObserver) m_shownObserver(GST_BUFFER_PTS(gst_sample_get_buffer(sample)));
         return;
@@ -100,16 +101,22 @@ QImage VideoWindow::CurrentFrame() const {
     return copy;
 }
 
-void VideoWindow::PutDirectly(GstSample* sample) {
+void VideoWindow::SetShownObserver(std::function<void(GstClockTime)> observer) {
+    std::lock_guard put(m_putMutex);
+    m_shownObserver = std::move(observer);
+}
+
+bool VideoWindow::PutDirectly(GstSample* sample) {
     GstMapInfo map;
     const QImage view = sample ? ImageOf(sample, map) : QImage();
     if (view.isNull()) {
         m_direct->FillBlack(m_shownWidth, m_shownHeight);
-        return;
+        return false;
     }
     const QSize shown(m_shownWidth, m_shownHeight);
+    bool put = false;
     if (view.format() == QImage::Format_RGB32 && (view.size() == shown || shown.isEmpty())) {
-        m_direct->Put(view.constBits(), view.width(), view.height(), static_cast<int>(view.bytesPerLine()));
+        put = m_direct->Put(view.constBits(), view.width(), view.height(), static_cast<int>(view.bytesPerLine()));
     } else {
         // Frames made before the area changed size, until the graph follows
         // (or for good, while a picture stands still): scaled here.
@@ -117,9 +124,11 @@ void VideoWindow::PutDirectly(GstSample* sample) {
                             ? view.copy()
                             : view.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         fitted = std::move(fitted).convertToFormat(QImage::Format_RGB32);
-        m_direct->Put(fitted.constBits(), fitted.width(), fitted.height(), static_cast<int>(fitted.bytesPerLine()));
+        put = m_direct->Put(fitted.constBits(), fitted.width(), fitted.height(),
+                            static_cast<int>(fitted.bytesPerLine()));
     }
     gst_buffer_unmap(gst_sample_get_buffer(sample), &map);
+    return put;
 }
 
 void VideoWindow::ShowNewest() {
@@ -130,6 +139,7 @@ void VideoWindow::ShowNewest() {
 void VideoWindow::paintEvent(QPaintEvent*) {
     GstPtr<GstSample> sample;
     if (m_direct) {  // shown, or uncovered: the frame on screen again
+        std::lock_guard put(m_putMutex);
         {
             std::lock_guard lock(m_mutex);
             sample = m_current;

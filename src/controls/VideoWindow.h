@@ -39,9 +39,8 @@ public:
     // first).
     QImage CurrentFrame() const;
     // Told the timestamp of each frame as it goes on screen, on the thread
-    // that shows it: for measuring how far the picture runs behind. Set it
-    // before frames flow.
-    void SetShownObserver(std::function<void(GstClockTime)> observer) { m_shownObserver = std::move(observer); }
+    // that shows it: for measuring how far the picture runs behind.
+    void SetShownObserver(std::function<void(GstClockTime)> observer);
     // Whether frames go to the screen from the streaming thread.
     bool ShowsFramesDirectly() const { return m_direct != nullptr; }
 
@@ -53,8 +52,9 @@ protected:
 
 private:
     void ShowNewest();
-    // Puts `sample`, or black without one, into the window of its own.
-    void PutDirectly(GstSample* sample);
+    // Puts `sample`, or black without one, into the window of its own;
+    // false when no frame went there. With m_putMutex held.
+    bool PutDirectly(GstSample* sample);
 
     // Guards the two frames; held only to swap handles, never to paint.
     mutable std::mutex m_mutex;
@@ -65,6 +65,9 @@ private:
     std::atomic<uint64_t> m_shown{0};
     std::atomic<int32_t> m_shownWidth{0};  // the widget's size, for the streaming thread
     std::atomic<int32_t> m_shownHeight{0};
+    // One picture at a time into the window of its own, so that a repaint
+    // never puts an older frame over a newer one; also guards the observer.
+    std::mutex m_putMutex;
     std::function<void(GstClockTime)> m_shownObserver;
     // Set once, at construction; null: frames are painted by the interface thread.
     std::unique_ptr<X11VideoOutput> m_direct;
