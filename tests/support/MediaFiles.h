@@ -7,7 +7,10 @@
 #include <QImage>
 #include <QString>
 
+#include <sys/wait.h>
+
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -17,9 +20,14 @@ namespace quabrel::testing {
 
 // Runs a gst-launch description to its end, in a process of its own: the
 // encoders' own leaks and threads stay out of the test. False on any error.
+// A pipeline that never ends fails after a minute, saying so, rather than
+// holding the test until its own time runs out.
 inline bool RunPipeline(const std::string& description) {
-    const std::string command = "gst-launch-1.0 -q " + description + " >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0;
+    const std::string command = "timeout 60 gst-launch-1.0 -q " + description + " >/dev/null 2>&1";
+    const int status = std::system(command.c_str());
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 124)
+        std::fprintf(stderr, "gst-launch-1.0 did not end within a minute: %s\n", description.c_str());
+    return status == 0;
 }
 
 // Six frames of colour bars, 160x120 at 30 per second, encoded and muxed by
