@@ -28,11 +28,10 @@ plain_row=(763 310) top_left=(44 36) bottom_right=(506 388)
 before=$(e2e_pixel "${bottom_right[@]}")
 xdotool mousemove $((win_x + plain_row[0])) $((win_y + plain_row[1])) click 1
 # The bars run white to blue, left to right, from top to bottom.
-rgb() { local c; c=$(e2e_pixel "$@") && [[ -n $c ]] && echo "$((16#${c:1:2})) $((16#${c:3:2})) $((16#${c:5:2}))"; }
 corner_colours() {
   local r g b
-  read -r r g b < <(rgb "${top_left[@]}") && ((r > 220 && g > 220 && b > 220)) || return 1
-  read -r r g b < <(rgb "${bottom_right[@]}") && ((b > 220 && r < 40 && g < 40))
+  read -r r g b < <(e2e_rgb "${top_left[@]}") && ((r > 220 && g > 220 && b > 220)) || return 1
+  read -r r g b < <(e2e_rgb "${bottom_right[@]}") && ((b > 220 && r < 40 && g < 40))
 }
 e2e_poll 100 corner_colours ||
   e2e_fail "the picture does not fill its area: $(e2e_pixel "${top_left[@]}") top left," \

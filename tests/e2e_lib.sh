@@ -109,6 +109,13 @@ e2e_pixel() {
     "$screenshot" probe $((win_x + $1)) $((win_y + $2)) 2>/dev/null
 }
 
+# "r g b" in decimal at window point x y; fails when nothing was read.
+e2e_rgb() {
+  local colour
+  colour=$(e2e_pixel "$1" "$2") && [[ -n $colour ]] || return 1
+  echo "$((16#${colour:1:2})) $((16#${colour:3:2})) $((16#${colour:5:2}))"
+}
+
 # Succeeds once the colour at window point x y is no longer `colour`.
 e2e_pixel_differs() { [[ $(e2e_pixel "$1" "$2") != "$3" ]]; }
 

@@ -49,11 +49,7 @@ red=(229 279) blue=(249 279) green=(270 279)
 frame_rate=(100 371) settings=(420 275) to_tray=(420 371)
 
 probe=("${bar[@]}")  # where slider_step looks
-channels() {  # "r g b" at the probe point
-  local colour
-  colour=$(e2e_pixel "${probe[@]}") && [[ -n $colour ]] || return 1
-  echo "$((16#${colour:1:2})) $((16#${colour:3:2})) $((16#${colour:5:2}))"
-}
+channels() { e2e_rgb "${probe[@]}"; }  # "r g b" at the probe point
 
 placeholder=""
 painted() { placeholder=$(e2e_pixel "${spot[@]}") && [[ -n $placeholder && $placeholder != "#000000" ]]; }

@@ -65,23 +65,19 @@ void VideoWindow::Present(GstSample* sample) {
 
 namespace {
 
-// A view of a sample's picture (32-bit BGRx, or 24-bit BGR), valid while the
-// sample lives and mapped; a null image has nothing mapped.
+// A view of a sample's picture (32-bit BGRx, the renderer's format), valid
+// while the sample lives and mapped; a null image has nothing mapped.
 QImage ImageOf(GstSample* sample, GstMapInfo& map) {
     GstVideoInfo info;
     GstBuffer* buffer = gst_sample_get_buffer(sample);
     if (buffer == nullptr || !gst_video_info_from_caps(&info, gst_sample_get_caps(sample))) return QImage();
-    QImage::Format format;
-    switch (GST_VIDEO_INFO_FORMAT(&info)) {
-    case GST_VIDEO_FORMAT_BGRx: format = QImage::Format_RGB32; break;  // 0xffRRGGBB in memory order
-    case GST_VIDEO_FORMAT_BGR: format = QImage::Format_BGR888; break;
-    default: return QImage();
-    }
+    if (GST_VIDEO_INFO_FORMAT(&info) != GST_VIDEO_FORMAT_BGRx) return QImage();
     if (GST_VIDEO_INFO_WIDTH(&info) <= 0 || GST_VIDEO_INFO_HEIGHT(&info) <= 0 ||
         !gst_buffer_map(buffer, &map, GST_MAP_READ))
         return QImage();
     return QImage(map.data, GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info),
-                  GST_VIDEO_INFO_PLANE_STRIDE(&info, 0), format);
+                  GST_VIDEO_INFO_PLANE_STRIDE(&info, 0),
+                  QImage::Format_RGB32);  // 0xffRRGGBB in memory order
 }
 
 }  // namespace
@@ -113,20 +109,13 @@ bool VideoWindow::PutDirectly(GstSample* sample) {
         m_direct->FillBlack(m_shownWidth, m_shownHeight);
         return false;
     }
+    // Frames made before the area changed size, until the graph follows (or
+    // for good, while a picture stands still), are scaled here.
     const QSize shown(m_shownWidth, m_shownHeight);
-    bool put = false;
-    if (view.format() == QImage::Format_RGB32 && (view.size() == shown || shown.isEmpty())) {
-        put = m_direct->Put(view.constBits(), view.width(), view.height(), static_cast<int>(view.bytesPerLine()));
-    } else {
-        // Frames made before the area changed size, until the graph follows
-        // (or for good, while a picture stands still): scaled here.
-        QImage fitted = view.size() == shown || shown.isEmpty()
-                            ? view.copy()
-                            : view.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        fitted = std::move(fitted).convertToFormat(QImage::Format_RGB32);
-        put = m_direct->Put(fitted.constBits(), fitted.width(), fitted.height(),
-                            static_cast<int>(fitted.bytesPerLine()));
-    }
+    const QImage fitted =
+        view.size() == shown || shown.isEmpty() ? view : view.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const bool put =
+        m_direct->Put(fitted.constBits(), fitted.width(), fitted.height(), static_cast<int>(fitted.bytesPerLine()));
     gst_buffer_unmap(gst_sample_get_buffer(sample), &map);
     return put;
 }

@@ -66,7 +66,7 @@ X11VideoOutput::X11VideoOutput(xcb_connection_t* connection, uint32_t window, ui
     : m_connection(connection), m_window(window), m_depth(depth), m_gc(xcb_generate_id(connection)) {
     // Opaque black in true colour, with or without alpha; no exposure events
     // for copies.
-    const uint32_t values[] = {0xFF000000u & (depth == 32 ? ~0u : 0u), 0};
+    const uint32_t values[] = {depth == 32 ? 0xFF000000u : 0u, 0};
     xcb_create_gc(m_connection, m_gc, m_window, XCB_GC_FOREGROUND | XCB_GC_GRAPHICS_EXPOSURES, values);
 }
 
@@ -91,15 +91,16 @@ bool X11VideoOutput::Reserve(std::size_t bytes) {
     const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
     if (id < 0) return false;
     void* memory = shmat(id, nullptr, 0);
+    if (memory == reinterpret_cast<void*>(-1)) {
+        shmctl(id, IPC_RMID, nullptr);
+        return false;
+    }
     const uint32_t segment = xcb_generate_id(m_connection);
     const ReplyPtr<xcb_generic_error_t> error(
-        memory == reinterpret_cast<void*>(-1)
-            ? nullptr
-            : xcb_request_check(m_connection, xcb_shm_attach_checked(m_connection, segment, id, /*read_only=*/1)));
-    // Marked for removal at once: it goes when both sides have let go, even
-    // if this process dies.
+        xcb_request_check(m_connection, xcb_shm_attach_checked(m_connection, segment, id, /*read_only=*/1)));
+    // Marked for removal once the server has it: it goes when both sides
+    // have let go, even if this process dies.
     shmctl(id, IPC_RMID, nullptr);
-    if (memory == reinterpret_cast<void*>(-1)) return false;
     if (error) {
         shmdt(memory);
         return false;

@@ -132,8 +132,8 @@ HRESULT FilterGraph::AddGrabber() {
     m_grabberCaps = MakeElement("capsfilter", "Grabber");
     // The grabber's frames are already in the display's own 32-bit format:
     // the screen's copy is only scaled, here on the streaming thread, and
-    // the interface thread then only copies it. The grabber's frame (the one
-    // the companion gets) stays as it is.
+    // then only copied to the screen. The grabber's frame (the one the
+    // companion gets) stays as it is.
     m_renderConvert = MakeElement("videoconvertscale", "render-convert");
     m_renderCaps = MakeElement("capsfilter", "render-format");
     m_renderer = MakeElement("appsink", "renderer");
