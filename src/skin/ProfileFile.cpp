@@ -3,10 +3,10 @@
 #include "platform/FilePaths.h"
 
 #include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 
 namespace quabrel {
@@ -32,32 +32,36 @@ std::string Lowered(std::string_view s) {
     return lowered;
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
+// Writes `c` at `out` and returns the end of what it wrote (1 to 4 bytes).
+char* PutUtf8(char* out, char32_t c) {
+    const auto put = [&](char32_t byte) { *out++ = static_cast<char>(byte); };
     if (c < 0x80) {
-        out += static_cast<char>(c);
+        put(c);
     } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        put(0xC0 | (c >> 6));
+        put(0x80 | (c & 0x3F));
     } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        put(0xE0 | (c >> 12));
+        put(0x80 | ((c >> 6) & 0x3F));
+        put(0x80 | (c & 0x3F));
     } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        put(0xF0 | (c >> 18));
+        put(0x80 | ((c >> 12) & 0x3F));
+        put(0x80 | ((c >> 6) & 0x3F));
+        put(0x80 | (c & 0x3F));
     }
+    return out;
 }
 
 // Windows editors save "Unicode" as UTF-16 behind a byte-order mark, and
 // UTF-8 often with one. Text with a UTF-16 mark becomes UTF-8; a UTF-8 mark
-// is dropped; anything else is taken byte for byte. Broken UTF-16 (a lone
-// half of a surrogate pair, a last odd byte) becomes U+FFFD.
-std::string DecodeText(std::string_view bytes) {
-    if (bytes.starts_with("\xEF\xBB\xBF")) return std::string(bytes.substr(3));
+// is dropped; anything else is taken byte for byte, without a copy. Broken
+// UTF-16 (a lone half of a surrogate pair, a last odd byte) becomes U+FFFD.
+// `storage` holds the text when it had to be converted.
+std::string_view DecodeText(std::string_view bytes, std::string& storage) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) return bytes.substr(3);
     const bool little = bytes.starts_with("\xFF\xFE"), big = bytes.starts_with("\xFE\xFF");
-    if (!little && !big) return std::string(bytes);
+    if (!little && !big) return bytes;
 
     constexpr char32_t kReplacement = 0xFFFD;
     const auto unit = [&](std::size_t i) -> char32_t {
@@ -66,20 +70,23 @@ std::string DecodeText(std::string_view bytes) {
     };
     const auto isHigh = [](char32_t u) { return u >= 0xD800 && u <= 0xDBFF; };
     const auto isLow = [](char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; };
-    std::string out;
-    out.reserve(bytes.size());
+    // A unit takes at most 3 bytes in UTF-8, a pair of them 4, and a last
+    // odd byte the 3 of U+FFFD.
+    storage.resize(bytes.size() / 2 * 3 + 3);
+    char* out = storage.data();
     std::size_t i = 2;
     for (; i + 1 < bytes.size(); i += 2) {
         const char32_t u = unit(i);
         if (isHigh(u) && i + 3 < bytes.size() && isLow(unit(i + 2))) {
-            AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (unit(i + 2) - 0xDC00));
+            out = PutUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (unit(i + 2) - 0xDC00));
             i += 2;
         } else {
-            AppendUtf8(out, isHigh(u) || isLow(u) ? kReplacement : u);
+            out = PutUtf8(out, isHigh(u) || isLow(u) ? kReplacement : u);
         }
     }
-    if (i < bytes.size()) AppendUtf8(out, kReplacement);
-    return out;
+    if (i < bytes.size()) out = PutUtf8(out, kReplacement);
+    storage.resize(static_cast<std::size_t>(out - storage.data()));
+    return storage;
 }
 
 std::string_view Unquote(std::string_view value) {
@@ -107,16 +114,24 @@ bool ProfileFile::Load(const std::string& path) {
     m_index.clear();
     const FileDescriptor fd = OpenRegularFile(FindPathIgnoringCase(path));
     if (!fd) return false;
-    // Read what is there, up to the limit: skin files are a few kilobytes.
-    std::string text;
-    std::array<char, 16384> chunk;
-    while (text.size() < kMaxFileSize) {
-        const ssize_t got = ::read(fd.get(), chunk.data(), std::min(chunk.size(), kMaxFileSize - text.size()));
+    // Read what is there, up to the limit, into one buffer sized from the
+    // file's length; a file that grows while being read gets no more than
+    // the limit either.
+    struct stat status {};
+    const std::size_t expected = ::fstat(fd.get(), &status) == 0 && status.st_size > 0
+                                     ? std::min(static_cast<std::size_t>(status.st_size), kMaxFileSize)
+                                     : 0;
+    std::string text(std::max<std::size_t>(expected, 4096), '\0');
+    std::size_t filled = 0;
+    while (filled < kMaxFileSize) {
+        if (filled == text.size()) text.resize(std::min(text.size() * 2, kMaxFileSize));
+        const ssize_t got = ::read(fd.get(), text.data() + filled, text.size() - filled);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return false;
         if (got == 0) break;
-        text.append(chunk.data(), static_cast<std::size_t>(got));
+        filled += static_cast<std::size_t>(got);
     }
+    text.resize(filled);
     Parse(text);
     return true;
 }
@@ -124,15 +139,20 @@ bool ProfileFile::Load(const std::string& path) {
 void ProfileFile::Parse(std::string_view bytes) {
     m_sections.clear();
     m_index.clear();
-    const std::string decoded = DecodeText(bytes);
-    std::string_view text = decoded;
+    std::string converted;
+    const std::string_view text = DecodeText(bytes, converted);
 
+    // Files from Windows editors end lines in CR LF, older ones in CR. The
+    // next of each is remembered, so a long file costs two scans of memchr
+    // speed, where a search for either character tests every byte twice.
+    std::size_t nextCr = text.find('\r'), nextLf = text.find('\n'), start = 0;
     Section* current = nullptr;
-    while (!text.empty()) {
-        // Files from Windows editors end lines in CR LF, older ones in CR.
-        const std::size_t eol = text.find_first_of("\r\n");
-        std::string_view line = Trim(text.substr(0, eol));
-        text.remove_prefix(eol == std::string_view::npos ? text.size() : eol + 1);
+    while (start < text.size()) {
+        if (nextCr < start) nextCr = text.find('\r', start);
+        if (nextLf < start) nextLf = text.find('\n', start);
+        const std::size_t eol = std::min({nextCr, nextLf, text.size()});
+        std::string_view line = Trim(text.substr(start, eol - start));
+        start = eol + 1;
 
         if (line.empty() || line.front() == ';') continue;
         if (line.front() == '[') {
