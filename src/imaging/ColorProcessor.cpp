@@ -36,9 +36,17 @@ void BuildShiftTable(std::array<uint8_t, 256>& table, int32_t shift) {
     }
 }
 
+// The table that adjusts the byte pair (low, high) of a little-endian word.
+void BuildPairTable(std::array<uint16_t, 1 << 16>& pairs, const std::array<uint8_t, 256>& low,
+                    const std::array<uint8_t, 256>& high) {
+    for (uint32_t word = 0; word < (1u << 16); ++word)
+        pairs[word] = static_cast<uint16_t>(low[word & 0xFF] | high[word >> 8] << 8);
+}
+
 }  // namespace
 
-CColorProcessor::CColorProcessor() : m_tables(ColorTables::Instance()) {}
+CColorProcessor::CColorProcessor()
+    : m_sets(std::make_unique_for_overwrite<FrameSets>()) {}
 
 void CColorProcessor::SetAdjustments(int32_t red, int32_t green, int32_t blue, int32_t brightnessValue,
                                      int32_t brightnessMaximum, int32_t brightnessMinimum,
@@ -95,6 +103,7 @@ void CColorProcessor::FillFrameSet(FrameSet& set) const {
     const bool tone = s.applyBrightness || s.applyContrast;
     set.applyLevels = tone || s.applyRed || s.applyGreen || s.applyBlue;
     set.applyHsl = s.applyHsl;
+    set.bgrPairsBuilt = false;
     if (set.applyLevels) {
         for (int i = 0; i < 256; ++i) {
             const uint8_t b = s.applyBlue ? m_blueTable[i] : static_cast<uint8_t>(i);
@@ -107,42 +116,42 @@ void CColorProcessor::FillFrameSet(FrameSet& set) const {
     }
     // The pair tables serve only the levels-only path; with the saturation
     // stage each pixel goes through the byte tables.
-    if (set.applyLevels && !set.applyHsl) {
-        for (uint32_t word = 0; word < (1u << 16); ++word) {
-            const uint32_t low = word & 0xFF, high = word >> 8;
-            set.blueGreen[word] = static_cast<uint16_t>(set.blue[low] | set.green[high] << 8);
-            set.redBlue[word] = static_cast<uint16_t>(set.red[low] | set.blue[high] << 8);
-            set.greenRed[word] = static_cast<uint16_t>(set.green[low] | set.red[high] << 8);
-        }
-    }
+    if (set.applyLevels && !set.applyHsl) BuildPairTable(set.blueGreen, set.blue, set.green);
     if (set.applyHsl) {
+        set.tables = &ColorTables::Instance();
+        const ColorTables& t = *set.tables;
         constexpr int n = ColorTables::kPercent;
         for (int sat = 0; sat < n; ++sat) {
-            const int scaled = m_tables.SaturationScale(sat, m_saturationIndex);
+            const int scaled = t.SaturationScale(sat, m_saturationIndex);
             for (int l = 0; l < n; ++l)
                 set.hslRow[sat * n + l] =
-                    ColorTables::RampRow(m_tables.BoundLow(scaled, l), m_tables.BoundHigh(scaled, l));
+                    ColorTables::RampRow(t.BoundLow(scaled, l), t.BoundHigh(scaled, l));
         }
     }
 }
 
 void CColorProcessor::Publish() {
-    FillFrameSet(m_sets[m_back]);
+    FillFrameSet((*m_sets)[m_back]);
     const uint8_t previous = m_shared.exchange(static_cast<uint8_t>(m_back | kFresh), std::memory_order_acq_rel);
     m_back = previous & 3;
 }
 
-const CColorProcessor::FrameSet& CColorProcessor::AcquireNewest() {
+CColorProcessor::FrameSet& CColorProcessor::AcquireNewest() {
     if (m_shared.load(std::memory_order_relaxed) & kFresh) {
         const uint8_t previous = m_shared.exchange(m_front, std::memory_order_acq_rel);
         m_front = previous & 3;
     }
-    return m_sets[m_front];
+    return (*m_sets)[m_front];
 }
 
 static_assert(std::endian::native == std::endian::little, "pair tables are indexed by little-endian words");
 
-void CColorProcessor::ApplyLevels(uint8_t* px, std::size_t count, const FrameSet& set) {
+void CColorProcessor::ApplyLevels(uint8_t* px, std::size_t count, FrameSet& set) {
+    if (!set.bgrPairsBuilt) {
+        BuildPairTable(set.redBlue, set.red, set.blue);
+        BuildPairTable(set.greenRed, set.green, set.red);
+        set.bgrPairsBuilt = true;
+    }
     // Two pixels are three words, and one lookup adjusts two channels. Four
     // pixels at a time give the processor six independent lookups to overlap.
     const uint16_t* const bg = set.blueGreen.data();
@@ -191,8 +200,8 @@ void CColorProcessor::ApplyLevelsPadded(uint8_t* px, std::size_t count, const Fr
 }
 
 template <bool kLevels, std::size_t kStep>
-void CColorProcessor::ApplyHsl(uint8_t* px, std::size_t count, const FrameSet& set) const {
-    const ColorTables& t = m_tables;
+void CColorProcessor::ApplyHsl(uint8_t* px, std::size_t count, const FrameSet& set) {
+    const ColorTables& t = *set.tables;
     const uint8_t* const ramp = t.ramp.data();
     for (uint8_t* end = px + count * kStep; px != end; px += kStep) {
         int b = px[0], g = px[1], r = px[2];
@@ -224,7 +233,7 @@ void CColorProcessor::ApplyHsl(uint8_t* px, std::size_t count, const FrameSet& s
 
 void CColorProcessor::ProcessFrame(uint8_t* pixels, int32_t pixelCount, std::size_t bufferLength,
                                    PixelLayout layout) {
-    const FrameSet& set = AcquireNewest();
+    FrameSet& set = AcquireNewest();
     if (pixels == nullptr || pixelCount <= 0 || (!set.applyLevels && !set.applyHsl)) return;
     const std::size_t step = static_cast<std::size_t>(layout);
     const std::size_t count = std::min(static_cast<std::size_t>(pixelCount), bufferLength / step);

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 namespace quabrel {
 
@@ -63,37 +64,46 @@ public:
     void ProcessFrame(uint8_t* pixels, int32_t pixelCount, std::size_t bufferLength, PixelLayout layout);
 
     // Bytes held by this processor, the shared fixed tables not included.
-    static constexpr std::size_t OwnMemoryBytes() { return sizeof(CColorProcessor); }
+    // Of its frame sets, only the tables that the stages in use need are
+    // ever written, so only those take memory.
+    static constexpr std::size_t OwnMemoryBytes() { return sizeof(CColorProcessor) + sizeof(FrameSets); }
 
 private:
-    // Everything one frame needs, prepared on the interface thread.
+    // Everything one frame needs, prepared on the interface thread. A table
+    // is read only when its stage is on, and written only then, so the
+    // tables start out unfilled.
     struct FrameSet {
         bool applyLevels = false;  // colour shifts, brightness or contrast
         bool applyHsl = false;
+        // (red, blue) and (green, red) are built by the streaming thread on
+        // the first 24-bit frame that needs them: 32-bit frames never do.
+        bool bgrPairsBuilt = false;
+        // The fixed tables, set with the saturation stage: a picture whose
+        // saturation is never changed never builds them.
+        const ColorTables* tables = nullptr;
         // Shift then tone, per channel.
-        std::array<uint8_t, 256> blue{};
-        std::array<uint8_t, 256> green{};
-        std::array<uint8_t, 256> red{};
+        std::array<uint8_t, 256> blue;
+        std::array<uint8_t, 256> green;
+        std::array<uint8_t, 256> red;
         // The same for two neighbouring bytes at once, indexed by the
         // little-endian 16-bit word they form: pixels are blue, green, red,
         // so two pixels are the pairs (blue, green), (red, blue), (green, red);
         // with a fourth byte only (blue, green) is a pair.
-        std::array<uint16_t, 1 << 16> blueGreen{};
-        std::array<uint16_t, 1 << 16> redBlue{};
-        std::array<uint16_t, 1 << 16> greenRed{};
+        std::array<uint16_t, 1 << 16> blueGreen;
+        std::array<uint16_t, 1 << 16> redBlue;
+        std::array<uint16_t, 1 << 16> greenRed;
         // Ramp row of the fixed tables for saturation % and lightness %, with
         // the saturation setting already applied.
-        std::array<uint32_t, ColorTables::kPercent * ColorTables::kPercent> hslRow{};
+        std::array<uint32_t, ColorTables::kPercent * ColorTables::kPercent> hslRow;
     };
+    using FrameSets = std::array<FrameSet, 3>;
 
     void FillFrameSet(FrameSet& set) const;
-    static void ApplyLevels(uint8_t* pixels, std::size_t count, const FrameSet& set);
+    static void ApplyLevels(uint8_t* pixels, std::size_t count, FrameSet& set);
     static void ApplyLevelsPadded(uint8_t* pixels, std::size_t count, const FrameSet& set);
     template <bool kLevels, std::size_t kStep>
-    void ApplyHsl(uint8_t* pixels, std::size_t count, const FrameSet& set) const;
-    const FrameSet& AcquireNewest();
-
-    const ColorTables& m_tables;
+    static void ApplyHsl(uint8_t* pixels, std::size_t count, const FrameSet& set);
+    FrameSet& AcquireNewest();
 
     // --- interface thread only
     std::array<uint8_t, 256> m_toneTable{};
@@ -106,8 +116,10 @@ private:
     // Triple buffer: the interface thread fills m_sets[m_back] and swaps it
     // into the shared slot; the streaming thread swaps the shared slot into
     // m_front when it holds something new.
+    // The sets live on the heap, untouched until used: zero-filled in place
+    // they would cost their whole size, and on a thread's stack for good.
     static constexpr uint8_t kFresh = 4;
-    std::array<FrameSet, 3> m_sets;
+    const std::unique_ptr<FrameSets> m_sets;
     std::atomic<uint8_t> m_shared{1};
     uint8_t m_back = 2;  // --- interface thread only
     uint8_t m_front = 0; // --- streaming thread only
