@@ -91,7 +91,7 @@ floor = medians("floor")
 print(f"{'program':<22} {'CPU % of a core':>16} {'RSS MB':>7} {'PSS MB':>7} {'CPU / floor':>12}")
 for name, label in (("quabrel", "banner on, installed"), ("quabrel_nobanner", "banner off"), ("floor", "bare GStreamer")):
     cpu, rss, pss = medians(name)
-    print(f"{label:<22} {cpu:16.1f} {rss:7.0f} {pss:7.0f} {cpu / floor[0]:12.2f}")
+    print(f"{label:<22} {cpu:16.2f} {rss:7.0f} {pss:7.0f} {cpu / floor[0]:12.2f}")
 EOF
 if [[ -n $detail ]]; then
   for name in quabrel quabrel_nobanner floor; do echo "== $name, last round"; cat "$e2e_work/$name.last"; done

@@ -6,14 +6,14 @@
 Prints one line: `cpu <percent of one core> rss <MB> pss <MB>`, the CPU time
 the whole tree spent over `seconds` and its resident and proportional memory
 at the end. With `threads`, it then lists the busiest threads (name, share).
+CPU time is the scheduler's own count in nanoseconds: the tick counts of
+/proc/<pid>/stat move in steps of 10 ms, about 8 % of what a preview spends
+in 10 s.
 """
 
 import os
 import sys
 import time
-
-TICK = os.sysconf("SC_CLK_TCK")
-
 
 def children_of():
     tree = {}
@@ -37,18 +37,17 @@ def tree_of(root):
     return found
 
 
-def cpu_ticks(path):
-    """utime + stime of a /proc stat file (0 once the task is gone)."""
+def cpu_seconds(task):
+    """Time a /proc task has run, in seconds (0 once the task is gone)."""
     try:
-        with open(path) as stat:
-            fields = stat.read().rsplit(")", 1)[1].split()
-        return int(fields[11]) + int(fields[12])
+        with open(f"{task}/schedstat") as schedstat:
+            return int(schedstat.read().split()[0]) / 1e9
     except (OSError, IndexError, ValueError):
-        return 0
+        return 0.0
 
 
-def thread_ticks(pids):
-    ticks = {}
+def thread_seconds(pids):
+    spent = {}
     for pid in pids:
         try:
             tids = os.listdir(f"/proc/{pid}/task")
@@ -60,8 +59,8 @@ def thread_ticks(pids):
                     name = comm.read().strip()
             except OSError:
                 continue
-            ticks[(pid, int(tid), name)] = cpu_ticks(f"/proc/{pid}/task/{tid}/stat")
-    return ticks
+            spent[(pid, int(tid), name)] = cpu_seconds(f"/proc/{pid}/task/{tid}")
+    return spent
 
 
 def memory_kb(pids):
@@ -82,24 +81,24 @@ def memory_kb(pids):
 def main():
     root, seconds = int(sys.argv[1]), float(sys.argv[2])
     show_threads = len(sys.argv) > 3 and sys.argv[3] == "threads"
-    before = thread_ticks(tree_of(root))
+    before = thread_seconds(tree_of(root))
     start = time.monotonic()
     time.sleep(seconds)
     pids = tree_of(root)
-    after = thread_ticks(pids)
+    after = thread_seconds(pids)
     elapsed = time.monotonic() - start
     # Threads that ended in between are lost; a preview's threads live on.
-    spent = {key: ticks - before.get(key, 0) for key, ticks in after.items()}
-    share = 100.0 * sum(spent.values()) / TICK / elapsed
+    spent = {key: used - before.get(key, 0) for key, used in after.items()}
+    share = 100.0 * sum(spent.values()) / elapsed
     rss, pss = memory_kb(pids)
-    print(f"cpu {share:.1f} rss {rss / 1024:.0f} pss {pss / 1024:.0f}")
+    print(f"cpu {share:.2f} rss {rss / 1024:.0f} pss {pss / 1024:.0f}")
     if show_threads:
         by_name = {}
-        for (_, _, name), ticks in spent.items():
-            by_name[name] = by_name.get(name, 0) + ticks
-        for name, ticks in sorted(by_name.items(), key=lambda item: -item[1])[:12]:
-            if ticks:
-                print(f"  {name:<20} {100.0 * ticks / TICK / elapsed:5.1f}")
+        for (_, _, name), used in spent.items():
+            by_name[name] = by_name.get(name, 0) + used
+        for name, used in sorted(by_name.items(), key=lambda item: -item[1])[:12]:
+            if used:
+                print(f"  {name:<20} {100.0 * used / elapsed:5.2f}")
 
 
 if __name__ == "__main__":

@@ -1,3 +1,4 @@
+#include "skin/DialogSK.h"
 #include "skin/WindowShape.h"
 
 #include <QImage>
@@ -5,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 namespace quabrel {
@@ -88,6 +90,52 @@ TEST(CutAwayFace, TheKeyColourTurnsTransparentAndEverythingElseOpaqueAsStored) {
     const QImage whole = CutAwayFace(rgb, std::nullopt);
     for (int x = 0; x < 6; ++x) EXPECT_EQ(whole.pixel(x, 0), rgb.pixel(x, 0) | 0xFF000000u) << x;
     EXPECT_TRUE(CutAwayFace(QImage(), kKey).isNull());
+}
+
+// Each background style paints the bitmap's cut-away colour fully transparent
+// and every other pixel as stored, and the window colour where the bitmap
+// does not reach.
+TEST(DialogFace, EveryStylePaintsTheBitmapWithItsCutAwayPartsTransparent) {
+    constexpr int w = 5, h = 3;
+    QImage bitmap(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) bitmap.setPixel(x, y, (x + y) % 3 == 0 ? kKey : qRgb(40 * x, 80 * y, 99));
+    const auto face = [&](int x, int y) -> QRgb {
+        const QRgb p = bitmap.pixel(x, y);
+        return (p & RGB_MASK) == (kKey & RGB_MASK) ? 0u : p | 0xFF000000u;
+    };
+    CDialogSK dialog;
+    dialog.SetBackgroundBitmap(bitmap, kKey);
+    dialog.resize(12, 7);
+    const QRgb window = dialog.palette().window().color().rgba();
+    const int left = (12 - w) / 2, top = (7 - h) / 2;
+    const struct {
+        int style;
+        std::function<QRgb(int, int)> expected;
+    } styles[] = {
+        {CDialogSK::kTopLeft, [&](int x, int y) { return x < w && y < h ? face(x, y) : window; }},
+        {CDialogSK::kTile, [&](int x, int y) { return face(x % w, y % h); }},
+        {CDialogSK::kCenter,
+         [&](int x, int y) {
+             const bool in = x >= left && x < left + w && y >= top && y < top + h;
+             return in ? face(x - left, y - top) : window;
+         }},
+    };
+    for (const auto& style : styles) {
+        dialog.SetBackgroundStyle(style.style);
+        const QImage painted = dialog.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+        ASSERT_EQ(painted.size(), QSize(12, 7));
+        int wrong = 0;
+        for (int y = 0; y < 7; ++y)
+            for (int x = 0; x < 12; ++x) wrong += painted.pixel(x, y) != style.expected(x, y);
+        EXPECT_EQ(wrong, 0) << "style " << style.style;
+    }
+    // Stretched, the corners come from the bitmap's corners, both cut away.
+    dialog.SetBackgroundStyle(CDialogSK::kStretch);
+    const QImage stretched = dialog.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(stretched.pixel(0, 0), 0u);
+    EXPECT_EQ(stretched.pixel(11, 6), 0u);
+    EXPECT_EQ(qAlpha(stretched.pixel(11, 0)), 255);
 }
 
 }  // namespace

@@ -85,7 +85,7 @@ void CquabrelDlg::TakeBackground(QImage background, QRgb transparent) {
     SetBackgroundBitmap(std::move(background), transparent);
     SetBackgroundStyle(kResizeToBitmap);
     SetFixedControlLooks();
-    m_windowShape = WindowShapeFromBackground(Background(), transparent);
+    m_windowShape = FaceShape();
     SetWidgetShape(*this, m_windowShape);
     const QRect screen = (this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen())->geometry();
     const int w = Background().width(), h = Background().height();

@@ -22,7 +22,8 @@ bool CDialogSK::OnInitDialog() { return true; }
 
 bool CDialogSK::SetBackgroundBitmap(QImage bitmap, std::optional<QRgb> cutAway) {
     m_hBackground = std::move(bitmap);
-    m_face = CutAwayFace(m_hBackground, cutAway);
+    m_cutAway = m_hBackground.isNull() ? std::nullopt : cutAway;
+    m_faceShape = m_cutAway ? WindowShapeFromBackground(m_hBackground, *m_cutAway) : QRegion(m_hBackground.rect());
     update();
     return true;
 }
@@ -36,13 +37,24 @@ void CDialogSK::SetBackgroundStyle(int style) {
     }
 }
 
+void CDialogSK::DrawFace(QPainter& painter, QPoint at) const {
+    if (!m_cutAway) {
+        painter.drawImage(at, m_hBackground);
+        return;
+    }
+    painter.fillRect(QRect(at, m_hBackground.size()), Qt::transparent);
+    painter.save();
+    painter.setClipRegion(m_faceShape.translated(at), Qt::IntersectClip);
+    painter.drawImage(at, m_hBackground);
+    painter.restore();
+}
+
 void CDialogSK::OnEraseBkgnd(QPainter& painter) {
-    if (m_face.isNull()) {
+    if (m_hBackground.isNull()) {
         painter.fillRect(rect(), palette().window());
         return;
     }
-    const QImage& bitmap = m_face;
-    const int w = bitmap.width(), h = bitmap.height();
+    const int w = m_hBackground.width(), h = m_hBackground.height();
     // The face replaces what is beneath, transparent pixels included; only
     // the client area the bitmap leaves uncovered gets the window colour.
     QRect covered = rect();
@@ -50,18 +62,20 @@ void CDialogSK::OnEraseBkgnd(QPainter& painter) {
     switch (m_nBackgroundStyle) {
     case kTile:
         for (int y = 0; y < height(); y += h)
-            for (int x = 0; x < width(); x += w) painter.drawImage(x, y, bitmap);
+            for (int x = 0; x < width(); x += w) DrawFace(painter, QPoint(x, y));
         break;
     case kCenter:
         covered = QRect((width() - w) / 2, (height() - h) / 2, w, h);
-        painter.drawImage(covered.topLeft(), bitmap);
+        DrawFace(painter, covered.topLeft());
         break;
     case kStretch:
-        painter.drawImage(rect(), bitmap);
+        // A shape does not scale pixel for pixel the way the picture does:
+        // the rare stretched face with a cut-away is made for the paint.
+        painter.drawImage(rect(), m_cutAway ? CutAwayFace(m_hBackground, m_cutAway) : m_hBackground);
         break;
     default:  // top-left at its own size, also for style 4
         covered = QRect(0, 0, w, h);
-        painter.drawImage(QPoint(0, 0), bitmap, QRect(0, 0, width(), height()));
+        DrawFace(painter, QPoint(0, 0));
         break;
     }
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QImage>
 #include <QPoint>
+#include <QRegion>
 
 #include <optional>
 
@@ -24,6 +25,9 @@ public:
     // colour `cutAway` are painted fully transparent (the window is
     // translucent). Always true: an image that exists has a readable size.
     bool SetBackgroundBitmap(QImage bitmap, std::optional<QRgb> cutAway = std::nullopt);
+    // What the bitmap keeps of itself, in its own coordinates: all of it
+    // without a cut-away colour.
+    const QRegion& FaceShape() const { return m_faceShape; }
     // Style 4 also resizes the window to the bitmap and raises it.
     void SetBackgroundStyle(int style);
 
@@ -54,10 +58,15 @@ protected:
 private:
     int m_bMoveOnClick = 1;
     QImage m_hBackground;
-    QImage m_face;  // converted once per background, not per paint
+    // Painting clips the bitmap to this, so no second, cut-away copy of a
+    // megabyte-sized picture is kept.
+    QRegion m_faceShape;
+    std::optional<QRgb> m_cutAway;
     int m_nBackgroundStyle = 0;
 
     void BeginWindowMove();
+    // The bitmap at its own size with its top-left at `at`.
+    void DrawFace(QPainter& painter, QPoint at) const;
 
     bool m_moveArmed = false;   // a press may still become a move
     bool m_manualMove = false;
