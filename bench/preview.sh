@@ -6,7 +6,9 @@
 # on it runs as a user has it, installed into a prefix; the banner-off build
 # exists for this measurement only and runs from the build tree. The banner's
 # page comes from a local server, so its cost is measured with a page on
-# show. Each round runs every program once; the table gives medians.
+# show. The banner alone (quabrel's banner widget and page in a plain window,
+# no camera) shows what the web engine costs by itself. Each round runs
+# every program once; the table gives medians.
 #
 #   bash bench/preview.sh [rounds] [seconds per measurement] [threads]
 #
@@ -20,7 +22,7 @@ cd "$here"
 rounds=${1:-5} seconds=${2:-10} detail=${3:-}
 build=build/bench
 source bench/bench_build.sh
-bench_build quabrel quabrel_nobanner quabrel_skins quabrel_webview gstquabrelfake screenshot
+bench_build quabrel quabrel_nobanner quabrel_skins quabrel_webview banner_alone gstquabrelfake screenshot
 screenshot=$build/tools/screenshot/screenshot
 source tests/e2e_lib.sh
 installed=$e2e_work/installed
@@ -73,6 +75,15 @@ for round in $(seq "$rounds"); do
   echo "round $round of $rounds" >&2
   run_quabrel quabrel "$installed/bin/quabrel"
   run_quabrel quabrel_nobanner "$build/quabrel/quabrel_nobanner"
+  "${e2e_env[@]}" "$build/bench/banner_alone" "$here/$build/quabrel" "http://127.0.0.1:$bench_banner_port/banner.php" \
+    >"$e2e_work/banner.log" 2>&1 &
+  banner_pid=$!
+  e2e_pids+=("$banner_pid")
+  e2e_poll 300 e2e_engine_up "$banner_pid" || e2e_fail "the banner alone did not start: $(cat "$e2e_work/banner.log")"
+  sleep 3  # the page loads and shows
+  measure banner_alone "$banner_pid"
+  kill "$banner_pid"
+  wait "$banner_pid" 2>/dev/null || true
   "${e2e_env[@]}" "${floor[@]}" >"$e2e_work/floor.log" 2>&1 &
   floor_pid=$!
   e2e_pids+=("$floor_pid")
@@ -89,10 +100,11 @@ def medians(name):
     return [statistics.median(float(row[i]) for row in rows) for i in (1, 3, 5)]
 floor = medians("floor")
 print(f"{'program':<22} {'CPU % of a core':>16} {'RSS MB':>7} {'PSS MB':>7} {'CPU / floor':>12}")
-for name, label in (("quabrel", "banner on, installed"), ("quabrel_nobanner", "banner off"), ("floor", "bare GStreamer")):
+for name, label in (("quabrel", "banner on, installed"), ("quabrel_nobanner", "banner off"),
+                    ("banner_alone", "banner alone, no camera"), ("floor", "bare GStreamer")):
     cpu, rss, pss = medians(name)
     print(f"{label:<22} {cpu:16.2f} {rss:7.0f} {pss:7.0f} {cpu / floor[0]:12.2f}")
 EOF
 if [[ -n $detail ]]; then
-  for name in quabrel quabrel_nobanner floor; do echo "== $name, last round"; cat "$e2e_work/$name.last"; done
+  for name in quabrel quabrel_nobanner banner_alone floor; do echo "== $name, last round"; cat "$e2e_work/$name.last"; done
 fi
