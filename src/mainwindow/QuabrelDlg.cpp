@@ -143,13 +143,13 @@ bool CquabrelDlg::OnInitDialog() {
     for (auto [text, command] : {std::pair{"Mi&nimize", kScMinimize}, {"&Close", kScClose}}) {
         QAction* action = m_systemMenu->addAction(QString::fromLatin1(text));
         action->setData(command);
-        connect(action, &QAction::triggered, this, [this, command] { OnSysCommand(command); });
+        connect(action, &QAction::triggered, this, [this, command = command] { OnSysCommand(command); });
     }
     m_systemMenu->addSeparator();
     for (auto [text, command] : {std::pair{"To System Tray", kCmdToTray}, {"&Resotre", kCmdRestore}, {"E&xit", kCmdExit}}) {
         QAction* action = m_systemMenu->addAction(QString::fromLatin1(text));
         action->setData(command);
-        connect(action, &QAction::triggered, this, [this, command] { OnSysCommand(command); });
+        connect(action, &QAction::triggered, this, [this, command = command] { OnSysCommand(command); });
     }
 
     ApplySkin(m_skins.StartupSkinNumber());
