@@ -80,6 +80,8 @@ def memory_kb(pids):
 
 def main():
     root, seconds = int(sys.argv[1]), float(sys.argv[2])
+    if not os.path.exists(f"/proc/{root}/schedstat"):
+        sys.exit("tree_usage.py: this kernel keeps no /proc/<pid>/schedstat (CONFIG_SCHED_INFO)")
     show_threads = len(sys.argv) > 3 and sys.argv[3] == "threads"
     before = thread_seconds(tree_of(root))
     start = time.monotonic()

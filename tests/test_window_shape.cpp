@@ -92,9 +92,30 @@ TEST(CutAwayFace, TheKeyColourTurnsTransparentAndEverythingElseOpaqueAsStored) {
     EXPECT_TRUE(CutAwayFace(QImage(), kKey).isNull());
 }
 
+// The window's erase, painted into a picture that starts opaque red, so
+// that whatever the erase leaves untouched shows.
+struct FacePainter : CDialogSK {
+    QImage Erase(QRect clip = {}) {
+        QImage canvas(size(), QImage::Format_ARGB32_Premultiplied);
+        canvas.fill(Qt::red);
+        QPainter painter(&canvas);
+        if (!clip.isNull()) painter.setClipRect(clip);
+        OnEraseBkgnd(painter);
+        painter.end();
+        return canvas.convertToFormat(QImage::Format_ARGB32);
+    }
+};
+
+int CountWrong(const QImage& painted, const std::function<QRgb(int, int)>& expected) {
+    int wrong = 0;
+    for (int y = 0; y < painted.height(); ++y)
+        for (int x = 0; x < painted.width(); ++x) wrong += painted.pixel(x, y) != expected(x, y);
+    return wrong;
+}
+
 // Each background style paints the bitmap's cut-away colour fully transparent
-// and every other pixel as stored, and the window colour where the bitmap
-// does not reach.
+// and every other pixel opaque as stored, and the window colour where the
+// bitmap does not reach; the caller's clip holds.
 TEST(DialogFace, EveryStylePaintsTheBitmapWithItsCutAwayPartsTransparent) {
     constexpr int w = 5, h = 3;
     QImage bitmap(w, h, QImage::Format_RGB32);
@@ -104,7 +125,7 @@ TEST(DialogFace, EveryStylePaintsTheBitmapWithItsCutAwayPartsTransparent) {
         const QRgb p = bitmap.pixel(x, y);
         return (p & RGB_MASK) == (kKey & RGB_MASK) ? 0u : p | 0xFF000000u;
     };
-    CDialogSK dialog;
+    FacePainter dialog;
     dialog.SetBackgroundBitmap(bitmap, kKey);
     dialog.resize(12, 7);
     const QRgb window = dialog.palette().window().color().rgba();
@@ -123,19 +144,34 @@ TEST(DialogFace, EveryStylePaintsTheBitmapWithItsCutAwayPartsTransparent) {
     };
     for (const auto& style : styles) {
         dialog.SetBackgroundStyle(style.style);
-        const QImage painted = dialog.grab().toImage().convertToFormat(QImage::Format_ARGB32);
-        ASSERT_EQ(painted.size(), QSize(12, 7));
-        int wrong = 0;
-        for (int y = 0; y < 7; ++y)
-            for (int x = 0; x < 12; ++x) wrong += painted.pixel(x, y) != style.expected(x, y);
-        EXPECT_EQ(wrong, 0) << "style " << style.style;
+        EXPECT_EQ(CountWrong(dialog.Erase(), style.expected), 0) << "style " << style.style;
     }
     // Stretched, the corners come from the bitmap's corners, both cut away.
     dialog.SetBackgroundStyle(CDialogSK::kStretch);
-    const QImage stretched = dialog.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    const QImage stretched = dialog.Erase();
     EXPECT_EQ(stretched.pixel(0, 0), 0u);
     EXPECT_EQ(stretched.pixel(11, 6), 0u);
     EXPECT_EQ(qAlpha(stretched.pixel(11, 0)), 255);
+
+    // The caller's clip keeps the erase off the rest.
+    dialog.SetBackgroundStyle(CDialogSK::kTile);
+    const QRect clip(2, 1, 6, 4);
+    EXPECT_EQ(CountWrong(dialog.Erase(clip),
+                         [&](int x, int y) { return clip.contains(x, y) ? face(x % w, y % h) : qRgb(255, 0, 0); }),
+              0);
+}
+
+// Without a cut-away colour every pixel is painted opaque as stored, the key
+// colour too, and so is a picture that comes with an alpha channel.
+TEST(DialogFace, WithoutACutAwayColourEverythingIsOpaque) {
+    QImage bitmap(4, 2, QImage::Format_ARGB32);
+    bitmap.fill(qRgba(10, 20, 30, 0));
+    bitmap.setPixel(1, 1, kKey);
+    FacePainter dialog;
+    dialog.SetBackgroundBitmap(bitmap);
+    dialog.resize(4, 2);
+    EXPECT_EQ(CountWrong(dialog.Erase(), [&](int x, int y) { return bitmap.pixel(x, y) | 0xFF000000u; }), 0);
+    EXPECT_FALSE(dialog.Background().hasAlphaChannel());
 }
 
 }  // namespace

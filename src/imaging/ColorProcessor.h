@@ -63,9 +63,9 @@ public:
     // pixelCount is 0 or less.
     void ProcessFrame(uint8_t* pixels, int32_t pixelCount, std::size_t bufferLength, PixelLayout layout);
 
-    // Bytes held by this processor, the shared fixed tables not included.
-    // Of its frame sets, only the tables that the stages in use need are
-    // ever written, so only those take memory.
+    // Bytes this processor can hold, the shared fixed tables not included.
+    // Of its frame sets only the tables that the stages in use need are
+    // ever written, so what is resident is usually far less.
     static constexpr std::size_t OwnMemoryBytes() { return sizeof(CColorProcessor) + sizeof(FrameSets); }
 
 private:

@@ -21,7 +21,9 @@ CDialogSK::~CDialogSK() = default;
 bool CDialogSK::OnInitDialog() { return true; }
 
 bool CDialogSK::SetBackgroundBitmap(QImage bitmap, std::optional<QRgb> cutAway) {
-    m_hBackground = std::move(bitmap);
+    // A skin's picture is opaque: its outline is the cut-away colour, never
+    // an alpha channel of its own.
+    m_hBackground = bitmap.hasAlphaChannel() ? bitmap.convertToFormat(QImage::Format_RGB32) : std::move(bitmap);
     m_cutAway = m_hBackground.isNull() ? std::nullopt : cutAway;
     m_faceShape = m_cutAway ? WindowShapeFromBackground(m_hBackground, *m_cutAway) : QRegion(m_hBackground.rect());
     update();

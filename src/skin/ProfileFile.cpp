@@ -115,11 +115,11 @@ bool ProfileFile::Load(const std::string& path) {
     const FileDescriptor fd = OpenRegularFile(FindPathIgnoringCase(path));
     if (!fd) return false;
     // Read what is there, up to the limit, into one buffer sized from the
-    // file's length; a file that grows while being read gets no more than
-    // the limit either.
+    // file's length, with a byte to spare for the read that finds its end;
+    // a file that grows while being read gets no more than the limit either.
     struct stat status {};
     const std::size_t expected = ::fstat(fd.get(), &status) == 0 && status.st_size > 0
-                                     ? std::min(static_cast<std::size_t>(status.st_size), kMaxFileSize)
+                                     ? std::min(static_cast<std::size_t>(status.st_size) + 1, kMaxFileSize)
                                      : 0;
     std::string text(std::max<std::size_t>(expected, 4096), '\0');
     std::size_t filled = 0;

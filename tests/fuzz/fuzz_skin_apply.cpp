@@ -48,6 +48,11 @@ struct Harness {
         if (::mkdtemp(pattern.data()) == nullptr) std::abort();
         root = pattern;
         fs::create_directories(root / "skin" / "fuzz");
+        static const fs::path folder = root;
+        std::atexit([] {
+            std::error_code ignored;
+            fs::remove_all(folder, ignored);
+        });
         std::ofstream(root / "skin" / "skin.cfg") << "[General]\nTotal=0\nCurrent=-1\n";
 
         static int argc = 3;
