@@ -85,8 +85,7 @@ void CquabrelDlg::TakeBackground(QImage background, QRgb transparent) {
     SetBackgroundBitmap(std::move(background), transparent);
     SetBackgroundStyle(kResizeToBitmap);
     SetFixedControlLooks();
-    m_windowShape = FaceShape();
-    SetWidgetShape(*this, m_windowShape);
+    SetWidgetShape(*this, FaceShape());
     const QRect screen = (this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen())->geometry();
     const int w = Background().width(), h = Background().height();
     setGeometry(screen.x() + screen.width() / 2 - w / 2, screen.y() + screen.height() / 2 - h / 2, w, h);

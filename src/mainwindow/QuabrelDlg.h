@@ -172,7 +172,7 @@ public:
     template <class T>
     T* Item(int id) const { return qobject_cast<T*>(GetDlgItem(id)); }
 
-    const QRegion& WindowShape() const { return m_windowShape; }
+    const QRegion& WindowShape() const { return FaceShape(); }
     const QRect& VideoRect() const { return m_rcVideo; }
     bool ShowsPlaceholder() const { return m_bShowPlaceholder; }
     bool DragWindow() const { return m_bDragWindow != 0; }
@@ -253,7 +253,6 @@ private:
     std::string m_strSoundNoneSection;
     std::string m_strImageType;
     Skin m_skin;  // the skin from files on screen: what the controls draw from
-    QRegion m_windowShape;
     QPixmap m_placeholder;
     bool m_firstPaintDone = false;
 
