@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace quabrel {
 namespace {
@@ -63,6 +65,29 @@ TEST_F(SkinImageTest, FailuresFollowTheType) {
     // Bitmap bytes under a PNG name fail the signature test.
     EXPECT_FALSE(LoadSkinImage(dir.Write("fake.png", std::string(64, 'B')), "png", image));
     EXPECT_TRUE(image.isNull());
+}
+
+TEST_F(SkinImageTest, UncompressedBitmapsCutShortOfTheirRowsAreRefusedAsIfUnreadable) {
+    // Qt would hand back the missing rows as whatever its memory held.
+    std::ifstream in(dir.Path("img.bmp"), std::ios::binary);
+    const std::string whole{std::istreambuf_iterator<char>(in), {}};
+    ASSERT_EQ(whole.size(), 54u + 2 * 12);  // two rows of 3 pixels, padded to 12 bytes
+    for (const std::size_t cut : {std::size_t{1}, std::size_t{12}, std::size_t{20}}) {
+        QImage image(1, 1, QImage::Format_RGB32);
+        EXPECT_TRUE(LoadSkinImage(dir.Write("cut.bmp", whole.substr(0, whole.size() - cut)), "bmp", image));
+        EXPECT_TRUE(image.isNull()) << cut << " bytes short";
+    }
+
+    // Trailing bytes are harmless, and a top-down file (negative height)
+    // needs no more rows than its size says.
+    QImage image;
+    ASSERT_TRUE(LoadSkinImage(dir.Write("long.bmp", whole + "trailing"), "bmp", image));
+    EXPECT_EQ(image.size(), QSize(3, 2));
+    std::string topDown = whole;
+    topDown[22] = char(0xFE), topDown[23] = topDown[24] = topDown[25] = char(0xFF);  // height -2
+    ASSERT_TRUE(LoadSkinImage(dir.Write("topdown.bmp", topDown), "bmp", image));
+    ASSERT_EQ(image.size(), QSize(3, 2));
+    EXPECT_EQ(image.pixel(2, 0), qRgb(200, 100, 50));  // the last row stored is now the bottom one
 }
 
 TEST_F(SkinImageTest, NamedPipesAndFoldersAreRefusedAtOnceAsIfUnreadable) {

@@ -8,6 +8,9 @@
 
 #include <strings.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 namespace quabrel {
@@ -27,11 +30,44 @@ QImage OpaqueImage(const uint8_t* pixels, int width, int height, qsizetype strid
     return image;
 }
 
+// Whether an uncompressed bitmap's file ends before the rows its header
+// promises. Qt hands back the rows such a file lacks with whatever their
+// memory held before, so the picture would show stale memory. Run-length
+// files are not checked: Qt fills what they lack with the first colour.
+bool CutShort(QFile& file) {
+    const QByteArray header = file.peek(34);
+    if (header.size() < 26) return false;  // Qt refuses it anyway
+    const auto u16 = [&header](int at) {
+        return uint32_t(uint8_t(header[at])) | uint32_t(uint8_t(header[at + 1])) << 8;
+    };
+    const auto u32 = [&u16](int at) { return u16(at) | u16(at + 2) << 16; };
+    const uint32_t dataOffset = u32(10), infoSize = u32(14);
+    uint64_t width = 0, height = 0;
+    uint32_t bits = 0, compression = 0;
+    if (infoSize == 12) {  // the oldest header, 16-bit sizes and no compression
+        width = u16(18), height = u16(20), bits = u16(24);
+    } else {
+        if (header.size() < 30) return false;
+        width = uint64_t(std::llabs(int32_t(u32(18)))), height = uint64_t(std::llabs(int32_t(u32(22))));
+        bits = u16(28);
+        if (infoSize >= 20 && header.size() >= 34) compression = u32(30);
+    }
+    constexpr uint32_t kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
+    if (compression != kRgb && compression != kBitFields && compression != kAlphaBitFields) return false;
+    const uint64_t stride = (width * bits + 31) / 32 * 4;
+    if (stride == 0 || height == 0) return false;  // no rows to miss
+    const uint64_t rowsStart = std::max<uint64_t>(dataOffset, 14 + uint64_t{infoSize});
+    const uint64_t size = uint64_t(file.size());
+    return size < rowsStart || (size - rowsStart) / stride < height;
+}
+
 QImage ReadBmp(const std::string& path) {
     // Qt would open the file by name itself; hand it one opened safely.
     const FileDescriptor fd = OpenRegularFile(FindPathIgnoringCase(path));
     QFile file;
     if (!fd || !file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) return {};
+    // Refused like a cut-short PNG: as if unreadable.
+    if (CutShort(file)) return {};
     QImageReader reader(&file, "bmp");
     reader.setDecideFormatFromContent(false);
     QImage image = reader.read();
