@@ -87,7 +87,7 @@ TEST_F(SkinImageTest, UncompressedBitmapsCutShortOfTheirRowsAreRefusedAsIfUnread
     topDown[22] = char(0xFE), topDown[23] = topDown[24] = topDown[25] = char(0xFF);  // height -2
     ASSERT_TRUE(LoadSkinImage(dir.Write("topdown.bmp", topDown), "bmp", image));
     ASSERT_EQ(image.size(), QSize(3, 2));
-    EXPECT_EQ(image.pixel(2, 0), qRgb(200, 100, 50));  // the last row stored is now the bottom one
+    EXPECT_EQ(image.pixel(2, 0), qRgb(200, 100, 50));  // the first row stored is now the top one
 }
 
 TEST_F(SkinImageTest, NamedPipesAndFoldersAreRefusedAtOnceAsIfUnreadable) {

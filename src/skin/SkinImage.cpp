@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QImageReader>
+#include <QtEndian>
 
 #include <strings.h>
 
@@ -37,10 +38,8 @@ QImage OpaqueImage(const uint8_t* pixels, int width, int height, qsizetype strid
 bool CutShort(QFile& file) {
     const QByteArray header = file.peek(34);
     if (header.size() < 26) return false;  // Qt refuses it anyway
-    const auto u16 = [&header](int at) {
-        return uint32_t(uint8_t(header[at])) | uint32_t(uint8_t(header[at + 1])) << 8;
-    };
-    const auto u32 = [&u16](int at) { return u16(at) | u16(at + 2) << 16; };
+    const auto u16 = [&header](int at) { return uint32_t{qFromLittleEndian<quint16>(header.constData() + at)}; };
+    const auto u32 = [&header](int at) { return qFromLittleEndian<quint32>(header.constData() + at); };
     const uint32_t dataOffset = u32(10), infoSize = u32(14);
     uint64_t width = 0, height = 0;
     uint32_t bits = 0, compression = 0;
