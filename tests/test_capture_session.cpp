@@ -1,10 +1,13 @@
 // The capture engine on its own: no window, the fake cameras and device
 // nodes in place of hardware, failures recorded as the user would see them.
 #include "capture/CaptureSession.h"
+#include "platform/FramePublisher.h"
 #include "support/FakeV4l2.h"
 #include "support/WidgetTestUtil.h"
 
 #include <gtest/gtest.h>
+
+#include <linux/videodev2.h>
 
 #include <tuple>
 
@@ -14,34 +17,78 @@ namespace {
 using testing::FakeV4l2;
 using testing::WaitUntil;
 
-TEST(FrameCallback, UntouchedWithoutAdjustmentsPackedForTheCompanionAndTheHeaderOnlyOnce) {
+// A reader of the frame callback's PipeWire side: one buffer at a time,
+// in the format the reader chose, or none while it is slow.
+class FakePublisher final : public FramePublisher {
+public:
+    explicit FakePublisher(OutputFormat format) : m_buffer(OutputFrameBytes(format, 2, 2)), m_format(format) {}
+    bool BeginFrame(OutputFrame* frame) override {
+        if (busy) return false;
+        *frame = {m_buffer.data(), 2, 2, m_format};
+        return true;
+    }
+    void EndFrame(bool filled) override { sent += filled; }
+    std::vector<uint8_t> Sent() const { return m_buffer; }
+    bool busy = false;
+    int sent = 0;
+
+private:
+    std::vector<uint8_t> m_buffer;
+    OutputFormat m_format;
+};
+
+TEST(FrameCallback, UntouchedWithoutAdjustmentsConvertedForEachReceiverAndTheHeaderOnlyOnce) {
     FakeV4l2 v4l2;
     CColorProcessor processor;
     const auto companion = CompanionDevice::Open("/fake/quabrel");
     ASSERT_NE(companion, nullptr);
+    FakePublisher camera(OutputFormat::kBgra);
     CSampleGrabberCB callback;
-    callback.SetUp(&processor, companion.get(), true, 2, 2);
-    // 32-bit frames in, 24-bit rows out: the fourth byte never leaves.
-    std::vector<uint8_t> frame{1, 2, 3, 90, 4, 5, 6, 91, 7, 8, 9, 92, 10, 11, 12, 93};
+    const FrameOutputs outputs{companion.get(), true, &camera, 2, 2};
+    callback.SetUp(&processor, 2, 2, outputs);
+    // 32-bit frames in; the fourth byte never leaves as it came.
+    std::vector<uint8_t> frame{0, 0, 0, 90, 255, 255, 255, 91, 0, 0, 0, 92, 255, 255, 255, 93};
     const std::vector<uint8_t> before = frame;
     EXPECT_EQ(callback.BufferCB(0, frame.data(), 16), S_OK);
     EXPECT_EQ(frame, before);
     EXPECT_TRUE(callback.HeaderSent());
     EXPECT_EQ(callback.BufferCB(0, frame.data(), 16), S_OK);
     const auto node = v4l2.Snapshot("/fake/quabrel");
-    EXPECT_EQ(node.formats.size(), 1u) << "the header once";
-    EXPECT_EQ(node.formats[0].fmt.pix.sizeimage, 12u);
-    EXPECT_EQ(node.frameSizes, (std::vector<std::size_t>{12, 12}));
-    EXPECT_EQ(node.lastFrame, (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+    ASSERT_EQ(node.formats.size(), 1u) << "the header once";
+    EXPECT_EQ(node.formats[0].fmt.pix.pixelformat, static_cast<uint32_t>(V4L2_PIX_FMT_YUYV));
+    EXPECT_EQ(node.formats[0].fmt.pix.bytesperline, 4u);
+    EXPECT_EQ(node.formats[0].fmt.pix.sizeimage, 8u);
+    EXPECT_EQ(node.formats[0].fmt.pix.quantization, static_cast<uint32_t>(V4L2_QUANTIZATION_LIM_RANGE));
+    EXPECT_EQ(node.frameSizes, (std::vector<std::size_t>{8, 8}));
+    EXPECT_EQ(node.lastFrame, (std::vector<uint8_t>{16, 128, 235, 128, 16, 128, 235, 128}));
+    EXPECT_EQ(camera.Sent(), (std::vector<uint8_t>{0, 0, 0, 255, 255, 255, 255, 255, 0, 0, 0, 255, 255, 255, 255, 255}));
+    EXPECT_EQ(camera.sent, 2);
 
-    // A frame cut short sends its whole rows and the rest as last sent.
-    std::vector<uint8_t> shortFrame{20, 21, 22, 0, 23, 24, 25, 0, 26, 27};
+    // A frame cut short sends its whole rows and the rest as last sent; a
+    // reader without a free buffer misses the frame, the companion does not.
+    camera.busy = true;
+    std::vector<uint8_t> shortFrame{255, 255, 255, 0, 255, 255, 255, 0, 26, 27};
     EXPECT_EQ(callback.BufferCB(0, shortFrame.data(), 10), S_OK);
-    EXPECT_EQ(v4l2.Snapshot("/fake/quabrel").lastFrame,
-              (std::vector<uint8_t>{20, 21, 22, 23, 24, 25, 7, 8, 9, 10, 11, 12}));
+    EXPECT_EQ(v4l2.Snapshot("/fake/quabrel").lastFrame, (std::vector<uint8_t>{235, 128, 235, 128, 16, 128, 235, 128}));
+    EXPECT_EQ(camera.sent, 2);
 
-    callback.SetUp(&processor, companion.get(), true, 2, 2);
+    callback.SetUp(&processor, 2, 2, outputs);
     EXPECT_FALSE(callback.HeaderSent()) << "a new connection announces itself again";
+}
+
+TEST(FrameCallback, AFrameOfAnotherSizeReachesTheReceiversAtTheirs) {
+    FakeV4l2 v4l2;
+    CColorProcessor processor;
+    const auto companion = CompanionDevice::Open("/fake/quabrel");
+    ASSERT_NE(companion, nullptr);
+    CSampleGrabberCB callback;
+    callback.SetUp(&processor, 4, 1, {companion.get(), true, nullptr, 2, 2});
+    std::vector<uint8_t> frame{255, 255, 255, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(callback.BufferCB(0, frame.data(), 16), S_OK);
+    const auto node = v4l2.Snapshot("/fake/quabrel");
+    ASSERT_EQ(node.formats.size(), 1u);
+    EXPECT_EQ(node.formats[0].fmt.pix.width, 2u) << "the size the companion keeps, not the frame's";
+    EXPECT_EQ(node.lastFrame, (std::vector<uint8_t>{235, 128, 16, 128, 235, 128, 16, 128}));
 }
 
 TEST(FrameCallback, ACompanionWhoseNodeWillNotOpenGetsNothingButTheFrameIsStillAdjusted) {
@@ -50,7 +97,7 @@ TEST(FrameCallback, ACompanionWhoseNodeWillNotOpenGetsNothingButTheFrameIsStillA
     settings.redShift = 40;
     UpdateColorProcessor(processor, settings, false);
     CSampleGrabberCB callback;
-    callback.SetUp(&processor, nullptr, true, 1, 1);
+    callback.SetUp(&processor, 1, 1, {nullptr, true, nullptr, 0, 0});
     uint8_t pixel[4] = {9, 8, 7, 6};
     EXPECT_EQ(callback.BufferCB(0, pixel, 4), E_NOINTERFACE);
     EXPECT_GT(pixel[2], 7) << "red shifted";

@@ -32,12 +32,15 @@
 namespace quabrel {
 namespace {
 
+using testing::AsCompanionFrame;
 using testing::FakeV4l2;
+using testing::GrabbedFrames;
 using testing::MessageRecorder;
 using testing::CountingAudioOutput;
 using testing::WaitUntil;
 
-constexpr std::size_t kFrameBytes = 320 * 240 * 3;
+constexpr std::size_t kFrameBytes = 320 * 240 * 2;    // YUYV, as the companion gets it
+constexpr std::size_t kGrabbedBytes = 320 * 240 * 4;  // BGRx, as the grabber holds it
 
 // Share of pixels of two images of one size where a channel differs by more
 // than `tolerance`.
@@ -64,19 +67,18 @@ protected:
         EXPECT_TRUE(WaitUntil([&] { return CompanionFrames() >= start + count; })) << "frames stopped arriving";
         return m_v4l2.Snapshot("/fake/quabrel").lastFrame;
     }
-    void Release(int slider, int value) {
-        auto* s = m_window->Item<CMySliderControl>(slider);
-        s->setValue(value);
-        Q_EMIT s->releasedCapture();
-    }
 };
 
 TEST_F(LivePreview, AdjustedFramesReachThePictureAndTheCompanionAfterOneHeader) {
     MessageRecorder messages;
     Choose("Fake Camera Plain");
     ASSERT_TRUE(m_window->DeviceActive());
-    const std::vector<uint8_t> plain = NextFrame();
-    ASSERT_EQ(plain.size(), kFrameBytes);
+    const GrabbedFrames grabbed(*m_window->Graph());
+    NextFrame();
+    const std::vector<uint8_t> plain = grabbed.Last();
+    ASSERT_EQ(plain.size(), kGrabbedBytes);
+    // The fake camera's picture is still: each frame is the last one again.
+    EXPECT_EQ(NextFrame(), AsCompanionFrame(plain, 320, 240, 320, 240)) << "the companion's frame is the grabber's";
 
     const auto companion = m_v4l2.Snapshot("/fake/quabrel");
     ASSERT_EQ(companion.formats.size(), 1u) << "one header for the connection";
@@ -84,7 +86,7 @@ TEST_F(LivePreview, AdjustedFramesReachThePictureAndTheCompanionAfterOneHeader) 
     EXPECT_EQ(companion.formats[0].type, V4L2_BUF_TYPE_VIDEO_OUTPUT);
     EXPECT_EQ(header.width, 320u);
     EXPECT_EQ(header.height, 240u);
-    EXPECT_EQ(header.pixelformat, static_cast<uint32_t>(V4L2_PIX_FMT_BGR24));
+    EXPECT_EQ(header.pixelformat, static_cast<uint32_t>(V4L2_PIX_FMT_YUYV));
     EXPECT_EQ(header.sizeimage, kFrameBytes);
     for (std::size_t size : companion.frameSizes) ASSERT_EQ(size, kFrameBytes);
 
@@ -99,9 +101,9 @@ TEST_F(LivePreview, AdjustedFramesReachThePictureAndTheCompanionAfterOneHeader) 
     expected.SetStages(stages);
     expected.Publish();
     std::vector<uint8_t> want = plain;
-    expected.ProcessFrame(want.data(), 320 * 240, want.size(), PixelLayout::kBgr);
+    expected.ProcessFrame(want.data(), 320 * 240, want.size(), PixelLayout::kBgrx);
     ASSERT_NE(want, plain) << "the pattern must have some red to shift";
-    EXPECT_TRUE(reddened == want) << "frames are the camera's through the tables";
+    EXPECT_TRUE(reddened == AsCompanionFrame(want, 320, 240, 320, 240)) << "frames are the camera's through the tables";
 
     // The picture area shows the adjusted frame, not the camera's, scaled
     // to the area on the way: all but the bars' edges match the adjusted
@@ -112,9 +114,8 @@ TEST_F(LivePreview, AdjustedFramesReachThePictureAndTheCompanionAfterOneHeader) 
     ASSERT_NE(video->size(), QSize(320, 240)) << "the area must differ from the capture size for this check";
     ASSERT_TRUE(WaitUntil([&] { return video->CurrentFrame().size() == video->size(); }))
         << "the frames never came at the picture area's size";
-    const QImage expectedScaled = QImage(want.data(), 320, 240, 320 * 3, QImage::Format_BGR888)
-                                      .scaled(video->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                                      .convertToFormat(QImage::Format_RGB32);
+    const QImage wantImage = QImage(want.data(), 320, 240, 320 * 4, QImage::Format_RGB32).copy();
+    const QImage expectedScaled = wantImage.scaled(video->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     EXPECT_LT(DifferingShare(video->CurrentFrame(), expectedScaled, 24), 0.06);
 
     // The window is translucent where its skin is cut away; the picture is
@@ -126,13 +127,10 @@ TEST_F(LivePreview, AdjustedFramesReachThePictureAndTheCompanionAfterOneHeader) 
         for (int x = 0; x < painted.width(); ++x) seeThrough += qAlpha(painted.pixel(x, y)) != 255;
     EXPECT_EQ(seeThrough, 0);
 
-    // At the capture size the picture is the companion's frame, byte for byte.
+    // At the capture size the picture is the grabber's frame, byte for byte.
     video->resize(320, 240);
     ASSERT_TRUE(WaitUntil([&] { return video->CurrentFrame().size() == QSize(320, 240); }));
-    const std::vector<uint8_t> sent = NextFrame();
-    ASSERT_TRUE(WaitUntil([&] { return video->FramesShown() > 0 && video->CurrentFrame() ==
-                                           QImage(sent.data(), 320, 240, 320 * 3, QImage::Format_BGR888)
-                                               .convertToFormat(QImage::Format_RGB32); }))
+    ASSERT_TRUE(WaitUntil([&] { return video->FramesShown() > 0 && video->CurrentFrame() == wantImage; }))
         << "the painted frame is not the one the companion gets";
     EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join("|").toStdString();
 }
@@ -272,13 +270,13 @@ TEST_F(LivePreview, ACameraWithoutTheUsualSizeRunsAtOneItHasAndEverythingFollows
     Choose("Fake Camera VGA");  // 640x480 only
     ASSERT_TRUE(m_window->DeviceActive());
     const std::vector<uint8_t> frame = NextFrame();
-    constexpr std::size_t kVgaBytes = 640 * 480 * 3;
+    constexpr std::size_t kVgaBytes = 640 * 480 * 2;
     EXPECT_EQ(frame.size(), kVgaBytes);
     const auto companion = m_v4l2.Snapshot("/fake/quabrel");
     ASSERT_EQ(companion.formats.size(), 1u);
     EXPECT_EQ(companion.formats[0].fmt.pix.width, 640u);
     EXPECT_EQ(companion.formats[0].fmt.pix.height, 480u);
-    EXPECT_EQ(companion.formats[0].fmt.pix.bytesperline, 640u * 3);
+    EXPECT_EQ(companion.formats[0].fmt.pix.bytesperline, 640u * 2);
     EXPECT_EQ(companion.formats[0].fmt.pix.sizeimage, kVgaBytes);
     EXPECT_EQ(m_window->Capture().FrameCallback().Width(), 640);
     EXPECT_EQ(m_window->Capture().FrameCallback().Height(), 480);

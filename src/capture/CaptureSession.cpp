@@ -4,6 +4,8 @@
 
 #include "capture/CaptureSession.h"
 
+#include "imaging/FrameConversion.h"
+
 namespace quabrel {
 
 HRESULT ListDeviceNames(DeviceCategory category, std::vector<std::string>* names) {
@@ -23,6 +25,11 @@ CaptureSession::CaptureSession(CaptureReporter& reporter) : m_reporter(reporter)
 CaptureSession::~CaptureSession() {
     Teardown();
     m_pVideoProcAmp.reset();
+    // The virtual cameras go with the program: their readers' streams end
+    // here, not at any change of source.
+    m_userCamera.reset();
+    m_companion.reset();
+    m_pCompanionFilter.reset();
 }
 
 HRESULT CaptureSession::FindDevice(DeviceFilterPtr* filter, const std::string& name, DeviceCategory category) {
@@ -67,19 +74,18 @@ void CaptureSession::Teardown() {
     m_pGraph.reset();
     m_pDeviceFilter.reset();
     m_liveVideo = false;
-    m_companion.reset();
-    m_pCompanionFilter.reset();
-    m_userCamera.reset();
+    // The companion and the PipeWire camera stay: a reader keeps its stream
+    // while the user switches sources, and only the frames pause.
 }
 
 void CaptureSession::BuildBaseGraph() {
     m_pGraph = std::make_unique<FilterGraph>();
-    FindDevice(&m_pCompanionFilter, kCompanionName, DeviceCategory::kVideoInput);
-    // The companion's node stays open while the graph lives.
-    m_companion = m_pCompanionFilter ? CompanionDevice::Open(m_pCompanionFilter->DevicePath()) : nullptr;
-    // The same name in the user's session, for programs that read cameras
-    // from PipeWire; without a session there is simply none.
-    m_userCamera = PipeWireCamera::Open(kCompanionName);
+    // Looked up until found (the module may be loaded while the program
+    // runs); once bound, its node stays open until the program ends.
+    if (!m_pCompanionFilter) {
+        FindDevice(&m_pCompanionFilter, kCompanionName, DeviceCategory::kVideoInput);
+        m_companion = m_pCompanionFilter ? CompanionDevice::Open(m_pCompanionFilter->DevicePath()) : nullptr;
+    }
     m_bGraphBuilt = true;
 }
 
@@ -114,11 +120,27 @@ HRESULT CaptureSession::ConnectFrameCallback() {
         Report("Could not read the connected media type");
         return hr;
     }
-    // The node appears with the frames' size, which is known only now; it
-    // takes them as the callback packs them, in tight 24-bit rows.
-    if (m_userCamera && !m_userCamera->Start(width, height, width * 3)) m_userCamera.reset();
-    m_frameCallback.SetUp(&m_colorProcessor, m_companion.get(), m_pCompanionFilter != nullptr, width, height,
-                          m_userCamera.get());
+    // A file's graph connects twice: no frame may be in flight while the
+    // callback and the outputs it borrows change.
+    m_pGraph->SetCallback(nullptr);
+    // The virtual cameras take the size of the first picture, known only
+    // now, and keep it: later pictures are scaled to it, so a reader never
+    // has to follow a change.
+    if (m_outputWidth == 0 || m_outputHeight == 0) EvenOutputSize(width, height, &m_outputWidth, &m_outputHeight);
+    // The same name in the user's PipeWire session, for programs that read
+    // cameras from there; without a session there is simply none, and a
+    // session that went away may be back by now.
+    if (!m_userCamera || m_userCamera->DaemonLost()) {
+        m_userCamera.reset();
+        m_userCamera = PipeWireCamera::Open(kCompanionName);
+    }
+    if (m_userCamera && !m_userCamera->Start(m_outputWidth, m_outputHeight)) m_userCamera.reset();
+    m_frameCallback.SetUp(&m_colorProcessor, width, height,
+                          {.companion = m_companion.get(),
+                           .companionFound = m_pCompanionFilter != nullptr,
+                           .userCamera = m_userCamera.get(),
+                           .width = m_outputWidth,
+                           .height = m_outputHeight});
     m_pGraph->SetCallback([this](uint8_t* buffer, int32_t length) { m_frameCallback.BufferCB(0, buffer, length); });
     return S_OK;
 }

@@ -53,11 +53,11 @@ public:
     CaptureSession(const CaptureSession&) = delete;
     CaptureSession& operator=(const CaptureSession&) = delete;
 
-    // Stops and releases the graph, the device and the companion. Safe to
-    // call again.
+    // Stops and releases the graph and the device (the virtual cameras stay
+    // until the session ends). Safe to call again.
     void Teardown();
-    // A new, empty graph with the companion device bound: the start of
-    // every build.
+    // A new, empty graph, and the companion device bound if it is not yet:
+    // the start of every build.
     void BuildBaseGraph();
     // Finds a device by its display name and binds it into `filter`; of
     // several with the name the last one wins.
@@ -142,7 +142,8 @@ public:
     void SetMuted(bool muted);
     bool Muted() const { return m_muted; }
     bool HasCompanionFilter() const { return m_pCompanionFilter != nullptr; }
-    // The PipeWire camera of the graph that runs; null without a session.
+    // The PipeWire camera, from the first picture to the end of the
+    // session; null without a PipeWire session.
     const PipeWireCamera* UserCamera() const { return m_userCamera.get(); }
     // The device node of the camera in the live graph (empty without one).
     std::string LiveDevicePath() const { return LiveVideo() && m_pDeviceFilter ? m_pDeviceFilter->DevicePath() : std::string(); }
@@ -178,10 +179,13 @@ private:
     static constexpr long kFullVolume = 0;
 
     // --- read by the streaming thread through the frame callback while a
-    // graph runs; replaced only after Teardown has removed the callback
+    // graph runs; replaced only while no callback is connected. Both live
+    // from their first use to the end of the session, not per graph.
     std::unique_ptr<CompanionDevice> m_companion;
     // The same frames as a PipeWire camera: null without a PipeWire session.
     std::unique_ptr<PipeWireCamera> m_userCamera;
+    // The one size both carry (even), set by the first picture.
+    int32_t m_outputWidth = 0, m_outputHeight = 0;
     CColorProcessor m_colorProcessor;  // its own hand-over: see ColorProcessor.h
     CSampleGrabberCB m_frameCallback;
 };

@@ -1,6 +1,7 @@
 #include "imaging/SampleGrabberCB.h"
 
 #include "imaging/ColorProcessor.h"
+#include "imaging/FrameConversion.h"
 #include "platform/FramePublisher.h"
 #include "platform/V4l2.h"
 
@@ -9,35 +10,20 @@
 
 namespace quabrel {
 
-void CSampleGrabberCB::SetUp(CColorProcessor* processor, const CompanionDevice* companion, bool hasCompanion,
-                             int32_t width, int32_t height, FramePublisher* userCamera) {
+void CSampleGrabberCB::SetUp(CColorProcessor* processor, int32_t width, int32_t height, const FrameOutputs& outputs) {
     m_processor = processor;
-    m_userCamera = userCamera;
-    m_companion = companion;
-    m_hasCompanion = hasCompanion;
+    m_outputs = outputs;
     m_width = width;
     m_height = height;
     m_headerSent = false;
     // Sized here, while no frame is in flight, so a frame never allocates.
-    const bool receivers = userCamera != nullptr || companion != nullptr;
-    m_packed.assign(receivers ? static_cast<std::size_t>(std::max(width, 0)) * std::max(height, 0) * 3 : 0, 0);
+    // It keeps its bytes from one connection to the next only when the size
+    // stays, which it does for the whole run.
+    const std::size_t bytes = outputs.companion != nullptr
+                                  ? OutputFrameBytes(OutputFormat::kYuy2, outputs.width, outputs.height)
+                                  : 0;
+    if (m_companionFrame.size() != bytes) m_companionFrame.assign(bytes, 0);
 }
-
-namespace {
-
-// BGRx rows into tight BGR rows; rows the frame does not hold stay as they
-// were.
-void PackBgr(const uint8_t* frame, std::size_t length, int32_t width, int32_t height, uint8_t* out) {
-    const std::size_t rowIn = static_cast<std::size_t>(width) * 4;
-    const std::size_t rows = std::min<std::size_t>(static_cast<std::size_t>(height), length / rowIn);
-    for (std::size_t i = 0, pixels = rows * static_cast<std::size_t>(width); i < pixels; ++i, frame += 4, out += 3) {
-        out[0] = frame[0];
-        out[1] = frame[1];
-        out[2] = frame[2];
-    }
-}
-
-}  // namespace
 
 HRESULT CSampleGrabberCB::BufferCB(double, uint8_t* buffer, int32_t bufferLength) {
     if (m_processor == nullptr || buffer == nullptr) return S_OK;
@@ -46,20 +32,23 @@ HRESULT CSampleGrabberCB::BufferCB(double, uint8_t* buffer, int32_t bufferLength
     m_processor->ProcessFrame(buffer, static_cast<int32_t>(std::clamp<int64_t>(pixels, 0, INT32_MAX)), length,
                               PixelLayout::kBgrx);
 
-    if (!m_packed.empty()) {
-        PackBgr(buffer, length, m_width, m_height, m_packed.data());
-        if (m_userCamera != nullptr) m_userCamera->Publish(m_packed.data(), m_packed.size());
+    const BgrxFrame frame{buffer, m_width, m_height, length};
+    if (FramePublisher* camera = m_outputs.userCamera) {
+        OutputFrame target;
+        if (camera->BeginFrame(&target)) camera->EndFrame(ConvertFrame(frame, target));
     }
-    if (!m_hasCompanion) return S_OK;
-    if (m_companion == nullptr) return E_NOINTERFACE;
-    if (m_packed.empty()) return S_OK;  // a frame without a size
+    if (!m_outputs.companionFound) return S_OK;
+    if (m_outputs.companion == nullptr) return E_NOINTERFACE;
+    if (m_companionFrame.empty()) return S_OK;  // no size to send
     if (!m_headerSent) {
         m_headerSent = true;
-        m_companion->SetOutputFormat(m_width, m_height, static_cast<int32_t>(m_packed.size()));
+        m_outputs.companion->SetOutputFormat(m_outputs.width, m_outputs.height,
+                                             static_cast<int32_t>(m_companionFrame.size()));
     }
     // The device's answers change nothing here: a frame it refuses is
     // simply not shown elsewhere.
-    m_companion->WriteFrame(m_packed.data(), m_packed.size());
+    if (ConvertFrame(frame, {m_companionFrame.data(), m_outputs.width, m_outputs.height, OutputFormat::kYuy2}))
+        m_outputs.companion->WriteFrame(m_companionFrame.data(), m_companionFrame.size());
     return S_OK;
 }
 

@@ -5,7 +5,7 @@
 #include <spa/param/video/raw.h>
 #include <spa/pod/builder.h>
 
-#include <cstring>
+#include <ctime>
 #include <mutex>
 
 namespace quabrel {
@@ -19,35 +19,64 @@ void InitPipeWireOnce() {
     std::call_once(once, [] { pw_init(nullptr, nullptr); });
 }
 
+uint32_t SpaFormat(OutputFormat format) {
+    switch (format) {
+    case OutputFormat::kBgra: return SPA_VIDEO_FORMAT_BGRA;
+    case OutputFormat::kYuy2: return SPA_VIDEO_FORMAT_YUY2;
+    case OutputFormat::kI420: return SPA_VIDEO_FORMAT_I420;
+    }
+    return SPA_VIDEO_FORMAT_UNKNOWN;
+}
+
+int32_t RowBytes(OutputFormat format, int width) {
+    switch (format) {
+    case OutputFormat::kBgra: return width * 4;
+    case OutputFormat::kYuy2: return width * 2;
+    case OutputFormat::kI420: return width;  // of the luma plane
+    }
+    return 0;
+}
+
 // SPA's builder macros are C compound literals, which ISO C++ does not
 // have; g++ builds them as an extension.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpedantic"
 #pragma GCC diagnostic ignored "-Wconversion"
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-const spa_pod* BufferParams(spa_pod_builder* builder, int frameBytes, int stride) {
+const spa_pod* BufferParams(spa_pod_builder* builder, OutputFormat format, int width, int height) {
     return static_cast<const spa_pod*>(spa_pod_builder_add_object(
         builder, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers,
         SPA_PARAM_BUFFERS_buffers, SPA_POD_CHOICE_RANGE_Int(kBufferCount, 2, 8),
         SPA_PARAM_BUFFERS_blocks, SPA_POD_Int(1),
-        SPA_PARAM_BUFFERS_size, SPA_POD_Int(frameBytes),
-        SPA_PARAM_BUFFERS_stride, SPA_POD_Int(stride),
+        SPA_PARAM_BUFFERS_size, SPA_POD_Int(static_cast<int>(OutputFrameBytes(format, width, height))),
+        SPA_PARAM_BUFFERS_stride, SPA_POD_Int(RowBytes(format, width)),
         SPA_PARAM_BUFFERS_dataType, SPA_POD_CHOICE_FLAGS_Int((1 << SPA_DATA_MemFd) | (1 << SPA_DATA_MemPtr))));
 }
 
-// Variable rate: the camera's rate is the graph's to choose and changes with
-// the frame-rate box, so frames go out when they come.
+// Readers look for a header on every buffer (some without checking it is
+// there): each frame carries one.
+const spa_pod* HeaderMetaParams(spa_pod_builder* builder) {
+    return static_cast<const spa_pod*>(spa_pod_builder_add_object(
+        builder, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta,
+        SPA_PARAM_META_type, SPA_POD_Id(SPA_META_Header),
+        SPA_PARAM_META_size, SPA_POD_Int(static_cast<int>(sizeof(spa_meta_header)))));
+}
+
+// BGRA first: what browsers take without a conversion of their own (BGR
+// they read red-first, BGRx they refuse). The rate is a range: readers ask
+// for one around 30/1 and link to nothing that offers a single other value;
+// frames still go out when they come, at whatever rate the camera runs.
 const spa_pod* FormatParams(spa_pod_builder* builder, int width, int height) {
     const spa_rectangle size = SPA_RECTANGLE(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
-    const spa_fraction variable = SPA_FRACTION(0, 1), fastest = SPA_FRACTION(120, 1);
+    const spa_fraction usual = SPA_FRACTION(30, 1), slowest = SPA_FRACTION(0, 1), fastest = SPA_FRACTION(120, 1);
     return static_cast<const spa_pod*>(spa_pod_builder_add_object(
         builder, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat,
         SPA_FORMAT_mediaType, SPA_POD_Id(SPA_MEDIA_TYPE_video),
         SPA_FORMAT_mediaSubtype, SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw),
-        SPA_FORMAT_VIDEO_format, SPA_POD_Id(SPA_VIDEO_FORMAT_BGR),
+        SPA_FORMAT_VIDEO_format, SPA_POD_CHOICE_ENUM_Id(4, SPA_VIDEO_FORMAT_BGRA, SPA_VIDEO_FORMAT_BGRA,
+                                                        SPA_VIDEO_FORMAT_YUY2, SPA_VIDEO_FORMAT_I420),
         SPA_FORMAT_VIDEO_size, SPA_POD_Rectangle(&size),
-        SPA_FORMAT_VIDEO_framerate, SPA_POD_Fraction(&variable),
-        SPA_FORMAT_VIDEO_maxFramerate, SPA_POD_Fraction(&fastest)));
+        SPA_FORMAT_VIDEO_framerate, SPA_POD_CHOICE_RANGE_Fraction(&usual, &slowest, &fastest)));
 }
 #pragma GCC diagnostic pop
 
@@ -78,10 +107,15 @@ struct PipeWireCamera::Events {
         stream.param_changed = [](void* data, uint32_t id, const spa_pod* param) {
             if (param == nullptr || id != SPA_PARAM_Format) return;
             PipeWireCamera* self = static_cast<Events*>(data)->camera;
-            uint8_t storage[256];
+            spa_video_info_raw info{};
+            if (spa_format_video_raw_parse(param, &info) < 0) return;
+            for (OutputFormat format : {OutputFormat::kBgra, OutputFormat::kYuy2, OutputFormat::kI420})
+                if (SpaFormat(format) == info.format) self->m_format = format;
+            uint8_t storage[512];
             spa_pod_builder builder = SPA_POD_BUILDER_INIT(storage, sizeof(storage));
-            const spa_pod* params[] = {BufferParams(&builder, self->m_stride * self->m_height, self->m_stride)};
-            pw_stream_update_params(self->m_stream, params, 1);
+            const spa_pod* params[] = {BufferParams(&builder, self->m_format, self->m_width, self->m_height),
+                                       HeaderMetaParams(&builder)};
+            pw_stream_update_params(self->m_stream, params, 2);
         };
     }
 };
@@ -116,13 +150,11 @@ PipeWireCamera::~PipeWireCamera() {
     if (m_loop != nullptr) pw_thread_loop_destroy(m_loop);
 }
 
-bool PipeWireCamera::Start(int width, int height, int stride) {
-    // A file's graph connects its frame callback twice.
-    if (m_stream != nullptr) return width == m_width && height == m_height && stride == m_stride;
-    if (width <= 0 || height <= 0 || stride < width * 3) return false;
+bool PipeWireCamera::Start(int width, int height) {
+    if (m_stream != nullptr) return width == m_width && height == m_height;
+    if (width < 2 || height < 2 || (width & 1) != 0 || (height & 1) != 0) return false;
     m_width = width;
     m_height = height;
-    m_stride = stride;
     pw_thread_loop_lock(m_loop);
     pw_properties* props = pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY, "Capture",
                                              PW_KEY_MEDIA_ROLE, "Camera", PW_KEY_MEDIA_CLASS, "Video/Source",
@@ -146,34 +178,51 @@ bool PipeWireCamera::Start(int width, int height, int stride) {
     return connected;
 }
 
-void PipeWireCamera::Publish(const uint8_t* frame, std::size_t length) {
+bool PipeWireCamera::BeginFrame(OutputFrame* frame) {
     if (m_stream == nullptr || !m_streaming || m_daemonLost) {
         m_dropped.fetch_add(1, std::memory_order_relaxed);
-        return;
+        return false;
     }
     // The lock is PipeWire's own, held by its thread only while it handles
-    // a message: never while a consumer takes its time.
+    // a message: never while a reader takes its time.
     pw_thread_loop_lock(m_loop);
     pw_buffer* buffer = pw_stream_dequeue_buffer(m_stream);
-    bool sent = false;
-    if (buffer != nullptr) {
-        spa_data& data = buffer->buffer->datas[0];
-        if (data.data != nullptr && data.maxsize >= length) {
-            std::memcpy(data.data, frame, length);
-            data.chunk->offset = 0;
-            data.chunk->size = static_cast<uint32_t>(length);
-            data.chunk->stride = m_stride;
-            sent = true;
-            // Counted before a reader can have it.
-            m_sent.fetch_add(1, std::memory_order_relaxed);
-        } else if (data.chunk != nullptr) {
-            data.chunk->size = 0;
-        }
-        pw_stream_queue_buffer(m_stream, buffer);
-        if (sent) pw_stream_trigger_process(m_stream);
+    const spa_data* data = buffer != nullptr ? &buffer->buffer->datas[0] : nullptr;
+    if (data == nullptr || data->data == nullptr || data->maxsize < OutputFrameBytes(m_format, m_width, m_height)) {
+        if (data != nullptr && data->chunk != nullptr) data->chunk->size = 0;
+        if (buffer != nullptr) pw_stream_queue_buffer(m_stream, buffer);
+        pw_thread_loop_unlock(m_loop);
+        m_dropped.fetch_add(1, std::memory_order_relaxed);
+        return false;
     }
+    m_pending = buffer;
+    *frame = {static_cast<uint8_t*>(data->data), m_width, m_height, m_format};
+    return true;
+}
+
+void PipeWireCamera::EndFrame(bool filled) {
+    if (m_pending == nullptr) return;
+    spa_buffer* buffer = m_pending->buffer;
+    spa_chunk* chunk = buffer->datas[0].chunk;
+    chunk->offset = 0;
+    chunk->size = filled ? static_cast<uint32_t>(OutputFrameBytes(m_format, m_width, m_height)) : 0;
+    chunk->stride = RowBytes(m_format, m_width);
+    if (auto* header = static_cast<spa_meta_header*>(spa_buffer_find_meta_data(buffer, SPA_META_Header, sizeof(spa_meta_header)))) {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        header->pts = static_cast<int64_t>(now.tv_sec) * SPA_NSEC_PER_SEC + now.tv_nsec;
+        header->flags = 0;
+        header->offset = 0;
+        header->dts_offset = 0;
+        header->seq = m_sequence++;
+    }
+    // Counted before a reader can have it.
+    if (filled) m_sent.fetch_add(1, std::memory_order_relaxed);
+    pw_stream_queue_buffer(m_stream, m_pending);
+    if (filled) pw_stream_trigger_process(m_stream);
+    m_pending = nullptr;
     pw_thread_loop_unlock(m_loop);
-    if (!sent) m_dropped.fetch_add(1, std::memory_order_relaxed);
+    if (!filled) m_dropped.fetch_add(1, std::memory_order_relaxed);
 }
 
 }  // namespace quabrel

@@ -101,11 +101,15 @@ HRESULT CompanionDevice::SetOutputFormat(int32_t width, int32_t height, int32_t 
     format.type = V4L2_BUF_TYPE_VIDEO_OUTPUT;
     format.fmt.pix.width = static_cast<uint32_t>(width);
     format.fmt.pix.height = static_cast<uint32_t>(height);
-    format.fmt.pix.pixelformat = V4L2_PIX_FMT_BGR24;
+    // Browsers' V4L2 capture takes no BGR; YUYV every reader takes.
+    format.fmt.pix.pixelformat = V4L2_PIX_FMT_YUYV;
     format.fmt.pix.field = V4L2_FIELD_NONE;
-    format.fmt.pix.bytesperline = static_cast<uint32_t>(width) * 3;
+    format.fmt.pix.bytesperline = static_cast<uint32_t>(width) * 2;
     format.fmt.pix.sizeimage = static_cast<uint32_t>(length);
-    format.fmt.pix.colorspace = V4L2_COLORSPACE_SRGB;
+    format.fmt.pix.colorspace = V4L2_COLORSPACE_SMPTE170M;
+    format.fmt.pix.ycbcr_enc = V4L2_YCBCR_ENC_601;
+    format.fmt.pix.quantization = V4L2_QUANTIZATION_LIM_RANGE;
+    format.fmt.pix.xfer_func = V4L2_XFER_FUNC_709;
     return XIoctl(m_node->Fd(), VIDIOC_S_FMT, &format) < 0 ? E_FAIL : S_OK;
 }
 

@@ -63,14 +63,14 @@ private:
 };
 
 // The companion device's node (a v4l2loopback device): what other programs
-// read as the adjusted camera. Its output side takes 24-bit BGR frames of
-// the size set last.
+// read as the adjusted camera. Its output side takes YUYV frames (BT.601,
+// limited range: what every V4L2 reader decodes) of the size set last.
 class CompanionDevice {
 public:
     // Null when the node does not open.
     static std::unique_ptr<CompanionDevice> Open(const std::string& devicePath);
 
-    // The output format: width x height, `length` bytes a frame.
+    // The output format: YUYV, width x height, `length` bytes a frame.
     HRESULT SetOutputFormat(int32_t width, int32_t height, int32_t length) const;
     HRESULT WriteFrame(const uint8_t* frame, std::size_t length) const;
 

@@ -31,9 +31,9 @@ Image ColourChart() {
     Image img(kWidth, kHeight, {34, 36, 40});
     TextCentered(img, 0, 8, kWidth, 16, "QUABREL SAMPLE PICTURE", {230, 230, 230}, 2);
     const Color patches[] = {{220, 40, 40}, {40, 190, 60}, {40, 80, 220}, {40, 200, 210}, {210, 60, 200}, {235, 215, 50}};
-    for (int i = 0; i < 6; ++i) Fill(img, RoundRect(14.0f + 50.0f * i, 40, 42, 60, 6), Solid(patches[i]));
+    for (int i = 0; i < 6; ++i) Fill(img, RoundRect(14.0f + 50.0f * static_cast<float>(i), 40, 42, 60, 6), Solid(patches[i]));
     const Color skin[] = {{255, 224, 196}, {234, 192, 160}, {198, 146, 110}, {141, 93, 62}, {92, 58, 38}};
-    for (int i = 0; i < 5; ++i) Fill(img, Circle(42.0f + 59.0f * i, 138, 22), Solid(skin[i]));
+    for (int i = 0; i < 5; ++i) Fill(img, Circle(42.0f + 59.0f * static_cast<float>(i), 138, 22), Solid(skin[i]));
     for (int i = 0; i < 16; ++i) {
         const int v = i * 255 / 15;
         FillRect(img, 14 + i * 18, 178, 18, 36, Solid({v, v, v}));
