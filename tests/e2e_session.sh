@@ -98,7 +98,7 @@ slider_step green "${green[@]}" 0 -30 'g < g0 - 10'
 twelve_frames_ms() {
   local start
   start=$(date +%s%N)
-  XDG_RUNTIME_DIR=$runtime timeout 20 gst-launch-1.0 -q pipewiresrc target-object=Quabrel num-buffers=12 ! video/x-raw,format=BGR ! fakesink \
+  XDG_RUNTIME_DIR=$runtime timeout 20 gst-launch-1.0 -q pipewiresrc target-object=Quabrel num-buffers=12 ! video/x-raw,format=BGRA,framerate=[1/1,30/1] ! fakesink \
     >"$e2e_work/reader.log" 2>&1 || return 1
   echo $((($(date +%s%N) - start) / 1000000))
 }
