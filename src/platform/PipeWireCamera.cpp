@@ -62,19 +62,20 @@ const spa_pod* HeaderMetaParams(spa_pod_builder* builder) {
         SPA_PARAM_META_size, SPA_POD_Int(static_cast<int>(sizeof(spa_meta_header)))));
 }
 
-// BGRA first: what browsers take without a conversion of their own (BGR
-// they read red-first, BGRx they refuse). The rate is a range: readers ask
-// for one around 30/1 and link to nothing that offers a single other value;
-// frames still go out when they come, at whatever rate the camera runs.
-const spa_pod* FormatParams(spa_pod_builder* builder, int width, int height) {
+// One format a param, each fixed: readers build their list of a camera's
+// modes from these and skip a param whose format is a choice. BGRA comes
+// first, what browsers take without a conversion of their own (BGR they read
+// red-first, BGRx they refuse). The rate is a range: readers ask for one
+// around 30/1 and link to nothing that offers a single other value; frames
+// still go out when they come, at whatever rate the camera runs.
+const spa_pod* FormatParams(spa_pod_builder* builder, OutputFormat format, int width, int height) {
     const spa_rectangle size = SPA_RECTANGLE(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
     const spa_fraction usual = SPA_FRACTION(30, 1), slowest = SPA_FRACTION(0, 1), fastest = SPA_FRACTION(120, 1);
     return static_cast<const spa_pod*>(spa_pod_builder_add_object(
         builder, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat,
         SPA_FORMAT_mediaType, SPA_POD_Id(SPA_MEDIA_TYPE_video),
         SPA_FORMAT_mediaSubtype, SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw),
-        SPA_FORMAT_VIDEO_format, SPA_POD_CHOICE_ENUM_Id(4, SPA_VIDEO_FORMAT_BGRA, SPA_VIDEO_FORMAT_BGRA,
-                                                        SPA_VIDEO_FORMAT_YUY2, SPA_VIDEO_FORMAT_I420),
+        SPA_FORMAT_VIDEO_format, SPA_POD_Id(SpaFormat(format)),
         SPA_FORMAT_VIDEO_size, SPA_POD_Rectangle(&size),
         SPA_FORMAT_VIDEO_framerate, SPA_POD_CHOICE_RANGE_Fraction(&usual, &slowest, &fastest)));
 }
@@ -164,13 +165,15 @@ bool PipeWireCamera::Start(int width, int height) {
     bool connected = false;
     if (m_stream != nullptr) {
         pw_stream_add_listener(m_stream, &m_events->streamListener, &m_events->stream, m_events.get());
-        uint8_t storage[512];
+        uint8_t storage[1024];
         spa_pod_builder builder = SPA_POD_BUILDER_INIT(storage, sizeof(storage));
-        const spa_pod* params[] = {FormatParams(&builder, width, height)};
+        const spa_pod* params[] = {FormatParams(&builder, OutputFormat::kBgra, width, height),
+                                   FormatParams(&builder, OutputFormat::kYuy2, width, height),
+                                   FormatParams(&builder, OutputFormat::kI420, width, height)};
         // The node drives its own graph: a frame goes out when it is
         // published, not on a clock of the daemon's.
         const auto flags = static_cast<pw_stream_flags>(PW_STREAM_FLAG_DRIVER | PW_STREAM_FLAG_MAP_BUFFERS);
-        connected = pw_stream_connect(m_stream, PW_DIRECTION_OUTPUT, PW_ID_ANY, flags, params, 1) == 0;
+        connected = pw_stream_connect(m_stream, PW_DIRECTION_OUTPUT, PW_ID_ANY, flags, params, 3) == 0;
     } else if (props != nullptr && m_daemonLost) {
         pw_properties_free(props);
     }
