@@ -9,6 +9,7 @@
 
 #include <linux/videodev2.h>
 
+#include <set>
 #include <tuple>
 
 namespace quabrel {
@@ -56,6 +57,10 @@ TEST(FrameCallback, UntouchedWithoutAdjustmentsConvertedForEachReceiverAndTheHea
     const auto node = v4l2.Snapshot("/fake/quabrel");
     ASSERT_EQ(node.formats.size(), 1u) << "the header once";
     EXPECT_EQ(node.formats[0].fmt.pix.pixelformat, static_cast<uint32_t>(V4L2_PIX_FMT_YUYV));
+    // What the browsers' V4L2 capture takes (Chromium lists no BGR24 at all).
+    const std::set<uint32_t> chromium{V4L2_PIX_FMT_YUV420, V4L2_PIX_FMT_NV12, V4L2_PIX_FMT_YUYV, V4L2_PIX_FMT_UYVY,
+                                      V4L2_PIX_FMT_RGB24, V4L2_PIX_FMT_MJPEG, V4L2_PIX_FMT_JPEG};
+    EXPECT_TRUE(chromium.count(node.formats[0].fmt.pix.pixelformat)) << "a format Chromium cannot read";
     EXPECT_EQ(node.formats[0].fmt.pix.bytesperline, 4u);
     EXPECT_EQ(node.formats[0].fmt.pix.sizeimage, 8u);
     EXPECT_EQ(node.formats[0].fmt.pix.quantization, static_cast<uint32_t>(V4L2_QUANTIZATION_LIM_RANGE));
