@@ -87,16 +87,20 @@ protected:
         const std::size_t start = CompanionFrames();
         return WaitUntil([&] { return CompanionFrames() >= start + count; });
     }
+    // The session up and the window on the plain camera, with its node.
+    void StartOnPlainCamera(PrivatePipeWire& pipewire) {
+        ASSERT_TRUE(pipewire.Start()) << "the private PipeWire session did not come up";
+        ShowWindow();
+        Choose("Fake Camera Plain");
+        ASSERT_TRUE(m_window->DeviceActive());
+        ASSERT_NE(m_window->Capture().UserCamera(), nullptr) << "no node although a session runs";
+    }
 };
 
 TEST_F(UserCamera, EachReaderGetsTheAdjustedFramesInTheFormatItAsksFor) {
-    PrivatePipeWire pipewire;
-    ASSERT_TRUE(pipewire.Start()) << "the private PipeWire session did not come up";
     MessageRecorder messages;
-    ShowWindow();
-    Choose("Fake Camera Plain");
-    ASSERT_TRUE(m_window->DeviceActive());
-    ASSERT_NE(m_window->Capture().UserCamera(), nullptr) << "no node although a session runs";
+    PrivatePipeWire pipewire;
+    ASSERT_NO_FATAL_FAILURE(StartOnPlainCamera(pipewire));
 
     ASSERT_TRUE(WaitUntil([] { return !PrivatePipeWire::NodeProperties("Quabrel").isEmpty(); }));
     const QByteArray node = PrivatePipeWire::NodeProperties("Quabrel");
@@ -126,14 +130,10 @@ TEST_F(UserCamera, EachReaderGetsTheAdjustedFramesInTheFormatItAsksFor) {
 }
 
 TEST_F(UserCamera, AReaderKeepsItsStreamWhileTheSourceChangesAndItEndsWithTheProgram) {
-    PrivatePipeWire pipewire;
-    ASSERT_TRUE(pipewire.Start()) << "the private PipeWire session did not come up";
     MessageRecorder messages;
-    ShowWindow();
-    Choose("Fake Camera Plain");
-    ASSERT_TRUE(m_window->DeviceActive());
+    PrivatePipeWire pipewire;
+    ASSERT_NO_FATAL_FAILURE(StartOnPlainCamera(pipewire));
     const PipeWireCamera* camera = m_window->Capture().UserCamera();
-    ASSERT_NE(camera, nullptr);
     ASSERT_TRUE(AReaderGetsAFrame());
 
     // One reader, open from here to the end: a program in a call.
