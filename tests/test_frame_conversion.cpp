@@ -114,11 +114,12 @@ TEST_F(FrameConversion, AnotherSizeIsScaledToTheTargetsAndMissingRowsAreLeftAsTh
               (std::vector<uint8_t>{1, 2, 3, 255, 1, 2, 3, 255, 1, 2, 3, 255, 1, 2, 3, 255}));
 
     // A frame with only its first row: the second target row stays.
+    const std::vector<uint8_t> firstRow{1, 2, 3, 4, 1, 2, 3, 4};
     std::vector<uint8_t> target(OutputFrameBytes(OutputFormat::kBgra, 2, 2), 7);
-    EXPECT_TRUE(ConvertFrame({dot.data(), 2, 2, 8}, {target.data(), 2, 2, OutputFormat::kBgra}));
+    EXPECT_TRUE(ConvertFrame({firstRow.data(), 2, 2, firstRow.size()}, {target.data(), 2, 2, OutputFormat::kBgra}));
     EXPECT_EQ(std::vector<uint8_t>(target.begin() + 8, target.end()), std::vector<uint8_t>(8, 7));
     // Nothing to convert: no whole row, an odd target, no target.
-    EXPECT_FALSE(ConvertFrame({dot.data(), 2, 2, 7}, {target.data(), 2, 2, OutputFormat::kBgra}));
+    EXPECT_FALSE(ConvertFrame({firstRow.data(), 2, 2, 7}, {target.data(), 2, 2, OutputFormat::kBgra}));
     EXPECT_FALSE(ConvertFrame({dot.data(), 1, 1, 4}, {target.data(), 3, 2, OutputFormat::kBgra}));
     EXPECT_FALSE(ConvertFrame({dot.data(), 1, 1, 4}, {nullptr, 2, 2, OutputFormat::kBgra}));
     EXPECT_EQ(target[0], 1);

@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# What the live preview costs while a browser reads the virtual camera: the
+# program without its banner showing the test camera, alone and with Debian's
+# Chromium reading "Quabrel" through the desktop's camera portal, against
+# the bare GStreamer floor of bench/preview.sh, in a desktop session of its
+# own (tests/desktop_session.sh) under a window manager. Each round runs each
+# case once; the table gives medians.
+#
+#   bash bench/preview_browser.sh [rounds] [seconds per measurement]
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$here"
+if [[ -z ${QUABREL_BENCH_SESSION:-} ]]; then
+  exec env QUABREL_BENCH_SESSION=1 bash tests/desktop_session.sh bash "$0" "$@"
+fi
+rounds=${1:-3} seconds=${2:-10}
+build=build/bench
+source bench/bench_build.sh
+bench_build quabrel_nobanner quabrel_skins gstquabrelfake screenshot
+screenshot=$build/tools/screenshot/screenshot
+session_display=$DISPLAY
+source tests/e2e_lib.sh
+export DISPLAY=$session_display
+e2e_start_window_manager
+
+# The program in the session: its PipeWire, bus and display, nothing else.
+program_env=(env -i "PATH=/usr/local/bin:/usr/bin:/bin" "HOME=$HOME" "DISPLAY=$DISPLAY"
+  "XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR" "DBUS_SESSION_BUS_ADDRESS=$DBUS_SESSION_BUS_ADDRESS" QT_QPA_PLATFORM=xcb
+  "GST_PLUGIN_PATH=$here/$build/tests/gst-plugins")
+floor=(gst-launch-1.0 -q videotestsrc is-live=true pattern=smpte100 !
+  video/x-raw,format=YUY2,width=320,height=240,framerate=30/1 ! videoconvert ! ximagesink sync=false)
+camera_row=(360 160) picture=(138 106)
+
+measure() {  # name, pid
+  sleep 2
+  python3 bench/tree_usage.py "$2" "$seconds" | head -n 1 >>"$e2e_work/$1"
+}
+browser_frames() { grep -c '^QB frame' "$e2e_work/browser.out" 2>/dev/null | grep -qv '^0$'; }
+
+run_program() {  # name, with a reader (0 or 1)
+  local name=$1 reader=$2 program browser=
+  "${program_env[@]}" "$build/quabrel/quabrel_nobanner" >"$e2e_work/$name.log" 2>&1 &
+  program=$!
+  e2e_pids+=("$program")
+  e2e_poll 100 e2e_window_viewable || e2e_fail "no window: $(cat "$e2e_work/$name.log")"
+  e2e_window_geometry
+  local before
+  before=$(e2e_pixel "${picture[@]}")
+  xdotool mousemove $((win_x + camera_row[0])) $((win_y + camera_row[1])) click 1
+  e2e_poll 100 e2e_pixel_differs "${picture[@]}" "$before" || e2e_fail "$name shows no picture"
+  xdotool mousemove 0 0
+  if ((reader)); then
+    bash tests/browser_camera.sh chromium "file://$here/tests/browser/camera_page.html" >"$e2e_work/browser.out" &
+    browser=$!
+    e2e_pids+=("$browser")
+    e2e_poll 600 browser_frames || e2e_fail "the browser got no frame: $(cat "$e2e_work/browser.out")"
+    measure browser "$browser" &  # the script and the browser's whole tree
+  fi
+  measure "$name" "$program"
+  wait
+  if [[ -n $browser ]]; then kill "$browser"; fi
+  kill "$program"
+  wait "$program" 2>/dev/null || true
+}
+
+for round in $(seq "$rounds"); do
+  echo "round $round of $rounds" >&2
+  run_program alone 0
+  run_program read 1
+  "${program_env[@]}" "${floor[@]}" >"$e2e_work/floor.log" 2>&1 &
+  floor_pid=$!
+  e2e_pids+=("$floor_pid")
+  measure floor "$floor_pid"
+  kill "$floor_pid"
+  wait "$floor_pid" 2>/dev/null || true
+done
+
+python3 - "$e2e_work" <<'PY'
+import statistics, sys
+folder = sys.argv[1]
+def medians(name):
+    rows = [line.split() for line in open(f"{folder}/{name}")]
+    return [statistics.median(float(row[i]) for row in rows) for i in (1, 3, 5)]
+floor = medians("floor")[0]
+print(f"{'case':<34} {'CPU % of a core':>16} {'RSS MB':>7} {'PSS MB':>7} {'CPU / floor':>12}")
+for name, label in (("alone", "program, no reader"), ("read", "program, Chromium reading"),
+                    ("browser", "Chromium itself, reading"), ("floor", "bare GStreamer")):
+    cpu, rss, pss = medians(name)
+    ratio = f"{cpu / floor:12.2f}" if name != "browser" else f"{'':>12}"
+    print(f"{label:<34} {cpu:16.2f} {rss:7.0f} {pss:7.0f} {ratio}")
+PY
