@@ -42,6 +42,8 @@ TEST_F(CaptureFormats, EveryEntryOfTheBoxFindsTheCamerasOwnRateOrNothing) {
     }
     EXPECT_EQ(OfferedRate(caps.get(), 640, 480, 0), std::nullopt) << "no frame time asks for nothing";
     EXPECT_EQ(OfferedRate(caps.get(), 320, 240, 333333), std::nullopt) << "320x240 only as JPEG: not raw video";
+    EXPECT_EQ(OfferedRate(caps.get(), 320, 240, 333333, Encoding::kJpeg), (Fraction{30, 1})) << "but as JPEG";
+    EXPECT_EQ(OfferedRate(caps.get(), 320, 240, 666666, Encoding::kJpeg), std::nullopt);
 }
 
 TEST_F(CaptureFormats, NtscRatesAndRangesCountWithinTheTolerance) {
@@ -62,24 +64,33 @@ TEST_F(CaptureFormats, NtscRatesAndRangesCountWithinTheTolerance) {
 }
 
 TEST_F(CaptureFormats, TheNearestOfferedSizeStandsInForOneTheCameraLacks) {
-    using Size = std::pair<int32_t, int32_t>;
+    constexpr Encoding kRaw = Encoding::kRaw, kJpeg = Encoding::kJpeg;
     const auto vgaOnly = Caps("video/x-raw,format=YUY2,width=640,height=480,framerate={30/1,15/1}");
-    EXPECT_EQ(NearestOfferedSize(vgaOnly.get(), 320, 240), (Size{640, 480}));
+    EXPECT_EQ(NearestOfferedSize(vgaOnly.get(), 320, 240), (OfferedSize{640, 480, kRaw}));
 
+    // The size asked for as JPEG beats another size raw; at one size raw
+    // beats JPEG, whichever the camera lists first.
     const auto typical = Caps(kTypicalCamera);
-    EXPECT_EQ(NearestOfferedSize(typical.get(), 320, 240), (Size{160, 120})) << "raw sizes only, nearest first";
-    EXPECT_EQ(NearestOfferedSize(typical.get(), 640, 480), (Size{640, 480}));
+    EXPECT_EQ(NearestOfferedSize(typical.get(), 320, 240), (OfferedSize{320, 240, kJpeg}));
+    EXPECT_EQ(NearestOfferedSize(typical.get(), 320, 240, kRaw), (OfferedSize{160, 120, kRaw})) << "raw only";
+    EXPECT_EQ(NearestOfferedSize(typical.get(), 640, 480), (OfferedSize{640, 480, kRaw}));
+    const auto both = Caps("image/jpeg,width=320,height=240;video/x-raw,format=YUY2,width=320,height=240");
+    EXPECT_EQ(NearestOfferedSize(both.get(), 320, 240), (OfferedSize{320, 240, kRaw}));
+    EXPECT_EQ(NearestOfferedSize(both.get(), 320, 240, kJpeg), (OfferedSize{320, 240, kJpeg}));
 
     const auto lists = Caps("video/x-raw,width={176,352},height={144,288}");
-    EXPECT_EQ(NearestOfferedSize(lists.get(), 320, 240), (Size{352, 288}));
+    EXPECT_EQ(NearestOfferedSize(lists.get(), 320, 240), (OfferedSize{352, 288, kRaw}));
 
     const auto range = Caps("video/x-raw,width=[16,1920,8],height=[16,1080,8]");
-    EXPECT_EQ(NearestOfferedSize(range.get(), 320, 240), (Size{320, 240}));
-    EXPECT_EQ(NearestOfferedSize(range.get(), 4000, 5), (Size{1920, 16})) << "clamped to the range";
-    EXPECT_EQ(NearestOfferedSize(range.get(), 322, 240), (Size{320, 240})) << "on the step";
+    EXPECT_EQ(NearestOfferedSize(range.get(), 320, 240), (OfferedSize{320, 240, kRaw}));
+    EXPECT_EQ(NearestOfferedSize(range.get(), 4000, 5), (OfferedSize{1920, 16, kRaw})) << "clamped to the range";
+    EXPECT_EQ(NearestOfferedSize(range.get(), 322, 240), (OfferedSize{320, 240, kRaw})) << "on the step";
 
     const auto jpegOnly = Caps("image/jpeg,width=320,height=240");
-    EXPECT_EQ(NearestOfferedSize(jpegOnly.get(), 320, 240), std::nullopt);
+    EXPECT_EQ(NearestOfferedSize(jpegOnly.get(), 320, 240), (OfferedSize{320, 240, kJpeg}));
+    EXPECT_EQ(NearestOfferedSize(jpegOnly.get(), 320, 240, kRaw), std::nullopt);
+    const auto neither = Caps("video/x-h264,width=320,height=240");
+    EXPECT_EQ(NearestOfferedSize(neither.get(), 320, 240), std::nullopt) << "nothing the grabber can take";
     EXPECT_EQ(NearestOfferedSize(nullptr, 320, 240), std::nullopt);
 }
 

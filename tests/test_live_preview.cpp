@@ -210,6 +210,44 @@ TEST_F(LivePreview, ACameraGoneSinceListingEndsInAnOrderlyStop) {
     EXPECT_TRUE(m_window->ShowsPlaceholder());
 }
 
+TEST_F(LivePreview, AnMjpegOnlyCameraIsDecodedAdjustedAndGetsOverABrokenPicture) {
+    // A camera that sends 640 x 480 only, and only as JPEG pictures, the
+    // tenth of them broken.
+    testing::FakeDevice mjpeg{"Fake Camera MJPEG", "", "/fake/mjpeg", testing::FakeDevice::kCamera, 19};
+    mjpeg.sizes = {{640, 480}};
+    mjpeg.jpeg = true;
+    mjpeg.brokenFrame = 10;
+    std::vector<testing::FakeDevice> devices = testing::StandardFakeDevices();
+    devices.push_back(mjpeg);
+    testing::SetFakeDevices(devices);
+    struct Restore {
+        ~Restore() { testing::SetFakeDevices(testing::StandardFakeDevices()); }
+    } restore;
+    m_window.reset();
+    ShowWindow();  // lists the cameras anew
+
+    MessageRecorder messages;
+    Choose("Fake Camera MJPEG");
+    ASSERT_TRUE(m_window->DeviceActive()) << messages.Texts().join("|").toStdString();
+    const auto decoder = GstPtr<GstElement>::Adopt(gst_bin_get_by_name(GST_BIN(m_window->Graph()->Pipeline()), "camera-decode"));
+    EXPECT_TRUE(decoder) << "no decoder in the graph";
+    NextFrame(20);  // well past the broken picture
+    EXPECT_EQ(m_window->Capture().FrameCallback().Width(), 640);
+    const GrabbedFrames grabbed(*m_window->Graph());
+    NextFrame();
+    // The bars through a JPEG round trip: the first, white, stays near white;
+    // and the sliders work on it.
+    const std::vector<uint8_t> frame = grabbed.Last();
+    ASSERT_EQ(frame.size(), 640u * 480 * 4);
+    const uint8_t* white = &frame[(240 * 640 + 20) * 4];
+    EXPECT_GT(white[0] + white[1] + white[2], 3 * 220) << "not the camera's picture";
+    Release(1022, -60);  // blue down
+    NextFrame(3);
+    NextFrame(3);
+    EXPECT_LT(grabbed.Last()[(240 * 640 + 20) * 4], white[0]) << "the slider did not reach the frames";
+    EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join("|").toStdString();
+}
+
 TEST_F(LivePreview, ABusyCameraSaysSoAndLeavesNoGraph) {
     MessageRecorder messages;
     Choose("Fake Camera Busy");

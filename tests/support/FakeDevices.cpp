@@ -41,18 +41,45 @@ GstPadProbeReturn CountTowardsFailure(GstPad*, GstPadProbeInfo*, gpointer data) 
     return GST_PAD_PROBE_DROP;
 }
 
-// A camera: a live test pattern that negotiates only what the camera offers.
+// Cuts one picture short, as a camera on a bad cable or a busy bus sends
+// now and then: its first half, without the rest of its data or its end.
+struct BrokenPicture {
+    int at;
+    std::atomic<int> frames{0};
+};
+
+GstPadProbeReturn BreakPicture(GstPad*, GstPadProbeInfo* info, gpointer data) {
+    auto* broken = static_cast<BrokenPicture*>(data);
+    if (++broken->frames != broken->at) return GST_PAD_PROBE_OK;
+    GstBuffer* original = GST_PAD_PROBE_INFO_BUFFER(info);
+    GST_PAD_PROBE_INFO_DATA(info) =
+        gst_buffer_copy_region(original, GST_BUFFER_COPY_ALL, 0, gst_buffer_get_size(original) / 2);
+    gst_buffer_unref(original);
+    return GST_PAD_PROBE_OK;
+}
+
+// A camera: a live test pattern that negotiates only what the camera offers,
+// as raw frames or as real JPEG pictures.
 GstElement* MakeCamera(const FakeDevice& spec, const gchar* name) {
     GstElement* camera = gst_bin_new(name);
     GstElement* pattern = gst_element_factory_make("videotestsrc", nullptr);
+    GstElement* encoder = spec.jpeg ? gst_element_factory_make("jpegenc", nullptr) : nullptr;
     GstElement* offer = gst_element_factory_make("capsfilter", nullptr);
-    if (camera == nullptr || pattern == nullptr || offer == nullptr) return nullptr;
+    if (camera == nullptr || pattern == nullptr || offer == nullptr || (spec.jpeg && encoder == nullptr)) return nullptr;
     g_object_set(pattern, "is-live", TRUE, "pattern", spec.pattern, nullptr);
     const auto caps = GstPtr<GstCaps>::Adopt(OfferedCaps(spec));
     g_object_set(offer, "caps", caps.get(), nullptr);
     gst_bin_add_many(GST_BIN(camera), pattern, offer, nullptr);  // the bin takes the floating references
-    gst_element_link(pattern, offer);
+    if (encoder != nullptr) {
+        gst_bin_add(GST_BIN(camera), encoder);
+        gst_element_link_many(pattern, encoder, offer, nullptr);
+    } else {
+        gst_element_link(pattern, offer);
+    }
     const GstPtr<GstPad> out = StaticPad(offer, "src");
+    if (spec.brokenFrame > 0)
+        gst_pad_add_probe(out.get(), GST_PAD_PROBE_TYPE_BUFFER, BreakPicture, new BrokenPicture{spec.brokenFrame},
+                          [](gpointer data) { delete static_cast<BrokenPicture*>(data); });
     gst_element_add_pad(camera, gst_ghost_pad_new("src", out.get()));
     if (spec.failAfterFrames > 0) {
         auto* counter = new FailureCounter{camera, spec.failAfterFrames};
@@ -196,7 +223,8 @@ GstCaps* OfferedCaps(const FakeDevice& camera) {
     }
     std::string text;
     for (const auto& [width, height] : camera.sizes)
-        text += "video/x-raw,format=YUY2,width=" + std::to_string(width) + ",height=" + std::to_string(height) +
+        text += std::string(camera.jpeg ? "image/jpeg" : "video/x-raw,format=YUY2") + ",width=" + std::to_string(width) +
+                ",height=" + std::to_string(height) +
                 ",framerate={" + rates + "};";
     return gst_caps_from_string(text.c_str());
 }

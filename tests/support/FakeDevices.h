@@ -22,6 +22,10 @@ struct FakeDevice {
     std::vector<std::pair<int, int>> sizes = {{320, 240}};
     std::vector<int> rates = {30, 15};  // frames per second, at every size
     int failAfterFrames = 0;            // > 0: a read error after that many frames
+    // Each frame a JPEG picture (MJPEG), as many webcams send their sizes,
+    // and none raw.
+    bool jpeg = false;
+    int brokenFrame = 0;  // > 0: that frame's picture arrives broken
 };
 
 // What a fake camera offers, as a real one states it in its caps.

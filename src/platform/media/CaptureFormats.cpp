@@ -17,7 +17,11 @@ namespace {
 
 double RateOf(Fraction f) { return f.den > 0 ? static_cast<double>(f.num) / f.den : 0.0; }
 
-bool IsRawVideo(const GstStructure* s) { return gst_structure_has_name(s, "video/x-raw"); }
+std::optional<Encoding> EncodingOf(const GstStructure* s) {
+    if (gst_structure_has_name(s, "video/x-raw")) return Encoding::kRaw;
+    if (gst_structure_has_name(s, "image/jpeg")) return Encoding::kJpeg;
+    return std::nullopt;
+}
 
 // The values of an integer field nearest to `target`: the value itself, each
 // entry of a list, or the point of a range closest to it.
@@ -79,14 +83,16 @@ void RateCandidates(const GValue* value, double fps, std::vector<Fraction>& out)
 
 }  // namespace
 
-std::optional<std::pair<int32_t, int32_t>> NearestOfferedSize(const GstCaps* offered, int32_t width, int32_t height) {
+std::optional<OfferedSize> NearestOfferedSize(const GstCaps* offered, int32_t width, int32_t height,
+                                              std::optional<Encoding> encoding) {
     if (offered == nullptr) return std::nullopt;
-    if (gst_caps_is_any(offered)) return std::pair{width, height};
-    std::optional<std::pair<int32_t, int32_t>> best;
+    if (gst_caps_is_any(offered)) return OfferedSize{width, height, encoding.value_or(Encoding::kRaw)};
+    std::optional<OfferedSize> best;
     int64_t bestDistance = std::numeric_limits<int64_t>::max();
     for (guint i = 0; i < gst_caps_get_size(offered); ++i) {
         const GstStructure* s = gst_caps_get_structure(offered, i);
-        if (!IsRawVideo(s)) continue;
+        const std::optional<Encoding> kind = EncodingOf(s);
+        if (!kind || (encoding && *kind != *encoding)) continue;
         std::vector<int32_t> widths, heights;
         const GValue* w = gst_structure_get_value(s, "width");
         const GValue* h = gst_structure_get_value(s, "height");
@@ -98,16 +104,20 @@ std::optional<std::pair<int32_t, int32_t>> NearestOfferedSize(const GstCaps* off
             for (int32_t ch : heights) {
                 if (cw <= 0 || ch <= 0) continue;
                 const int64_t distance = std::abs(int64_t{cw} - width) + std::abs(int64_t{ch} - height);
-                if (distance < bestDistance) {
+                // At one distance raw wins: the same picture without a decode.
+                const bool rawOverJpeg = distance == bestDistance && *kind == Encoding::kRaw && best &&
+                                         best->encoding == Encoding::kJpeg;
+                if (distance < bestDistance || rawOverJpeg) {
                     bestDistance = distance;
-                    best = std::pair{cw, ch};
+                    best = OfferedSize{cw, ch, *kind};
                 }
             }
     }
     return best;
 }
 
-std::optional<Fraction> OfferedRate(const GstCaps* offered, int32_t width, int32_t height, int64_t frameTime) {
+std::optional<Fraction> OfferedRate(const GstCaps* offered, int32_t width, int32_t height, int64_t frameTime,
+                                    Encoding encoding) {
     if (offered == nullptr || frameTime <= 0) return std::nullopt;
     const double fps = 1e7 / static_cast<double>(frameTime);
     if (gst_caps_is_any(offered)) return PlainFraction(fps);
@@ -115,7 +125,7 @@ std::optional<Fraction> OfferedRate(const GstCaps* offered, int32_t width, int32
     double bestError = kRateTolerance;
     for (guint i = 0; i < gst_caps_get_size(offered); ++i) {
         const GstStructure* s = gst_caps_get_structure(offered, i);
-        if (!IsRawVideo(s) || !AcceptsSize(s, width, height)) continue;
+        if (EncodingOf(s) != encoding || !AcceptsSize(s, width, height)) continue;
         std::vector<Fraction> rates;
         if (const GValue* rate = gst_structure_get_value(s, "framerate"))
             RateCandidates(rate, fps, rates);

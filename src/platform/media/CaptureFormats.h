@@ -24,17 +24,33 @@ int64_t FrameTimeOf(Fraction rate);
 // share: 333333 units is 30/1 and 29.97, but never 25.
 inline constexpr double kRateTolerance = 0.01;
 
+// How a camera sends a size: raw frames, or each frame a JPEG picture
+// (MJPEG), which many webcams use for their larger sizes and some for all.
+enum class Encoding { kRaw, kJpeg };
+
+struct OfferedSize {
+    int32_t width = 0;
+    int32_t height = 0;
+    Encoding encoding = Encoding::kRaw;
+    bool operator==(const OfferedSize&) const = default;
+};
+
 // What a camera offers, read from the caps of its source pad once it is
-// open. Only raw video counts: the grabber converts raw formats, nothing
-// else. Cameras list discrete sizes and rates; some give ranges, where any
-// value inside is taken.
+// open: raw video and JPEG pictures; nothing else reaches the grabber.
+// Cameras list discrete sizes and rates; some give ranges, where any value
+// inside is taken.
 //
 // The offered size nearest to width x height (the size itself where the
-// camera has it), or nothing when the caps hold no raw video.
-std::optional<std::pair<int32_t, int32_t>> NearestOfferedSize(const GstCaps* offered, int32_t width, int32_t height);
+// camera has it), raw where the camera sends the size both ways (JPEG costs
+// a decode), only of `encoding` when given; nothing when the caps hold
+// neither.
+std::optional<OfferedSize> NearestOfferedSize(const GstCaps* offered, int32_t width, int32_t height,
+                                              std::optional<Encoding> encoding = std::nullopt);
 
-// The rate the camera offers at width x height that lies within
-// kRateTolerance of frameTime, the nearest such; nothing when it has none.
-std::optional<Fraction> OfferedRate(const GstCaps* offered, int32_t width, int32_t height, int64_t frameTime);
+// The rate the camera offers at width x height in `encoding` that lies
+// within kRateTolerance of frameTime, the nearest such; nothing when it has
+// none.
+std::optional<Fraction> OfferedRate(const GstCaps* offered, int32_t width, int32_t height, int64_t frameTime,
+                                    Encoding encoding = Encoding::kRaw);
 
 }  // namespace quabrel

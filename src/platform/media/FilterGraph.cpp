@@ -89,21 +89,25 @@ HRESULT FilterGraph::SetFormat(const VideoFormat& format) {
     }
     VideoFormat matched;
     Fraction rate;
+    Encoding encoding = m_encoding;
     // Refused before anything changes: the stream keeps the format it has.
-    if (!Match(format, &matched, &rate)) return E_FAIL;
+    if (!Match(format, &matched, &rate, &encoding)) return E_FAIL;
     m_format = matched;
     m_rate = rate;
     ApplySourceCaps();
     return S_OK;
 }
 
-bool FilterGraph::Match(const VideoFormat& wanted, VideoFormat* format, Fraction* rate) const {
-    const auto size = NearestOfferedSize(m_offered.get(), wanted.width, wanted.height);
+bool FilterGraph::Match(const VideoFormat& wanted, VideoFormat* format, Fraction* rate, Encoding* encoding) const {
+    // Once linked, the stream keeps its encoding: its decoder is in place.
+    const auto size = NearestOfferedSize(m_offered.get(), wanted.width, wanted.height,
+                                         m_rendered ? std::optional(m_encoding) : std::nullopt);
     if (!size) return false;
-    *format = {size->first, size->second, 0};
+    *format = {size->width, size->height, 0};
     *rate = {};
+    *encoding = size->encoding;
     if (wanted.avgTimePerFrame == 0) return true;
-    const auto offered = OfferedRate(m_offered.get(), size->first, size->second, wanted.avgTimePerFrame);
+    const auto offered = OfferedRate(m_offered.get(), size->width, size->height, wanted.avgTimePerFrame, size->encoding);
     if (!offered) return false;
     *rate = *offered;
     format->avgTimePerFrame = FrameTimeOf(*offered);
@@ -112,8 +116,9 @@ bool FilterGraph::Match(const VideoFormat& wanted, VideoFormat* format, Fraction
 
 void FilterGraph::ApplySourceCaps() {
     if (!m_sourceCaps) return;
-    auto caps = GstPtr<GstCaps>::Adopt(gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, m_format.width, "height",
-                                                           G_TYPE_INT, m_format.height, nullptr));
+    const char* media = m_encoding == Encoding::kJpeg ? "image/jpeg" : "video/x-raw";
+    auto caps = GstPtr<GstCaps>::Adopt(
+        gst_caps_new_simple(media, "width", G_TYPE_INT, m_format.width, "height", G_TYPE_INT, m_format.height, nullptr));
     // Only a rate the camera states itself: a fraction made up from the
     // frame time (10000000/333333) matches no camera and stalls the stream.
     if (m_rate.num > 0) gst_caps_set_simple(caps.get(), "framerate", GST_TYPE_FRACTION, m_rate.num, m_rate.den, nullptr);
@@ -175,18 +180,41 @@ HRESULT FilterGraph::RenderStream(MediaType type) {
             m_offered = GstPtr<GstCaps>::Adopt(gst_pad_query_caps(pad.get(), nullptr));
             VideoFormat matched;
             Fraction rate;
-            if (Match(m_format, &matched, &rate) || Match({m_format.width, m_format.height, 0}, &matched, &rate)) {
+            Encoding encoding = Encoding::kRaw;
+            if (Match(m_format, &matched, &rate, &encoding) ||
+                Match({m_format.width, m_format.height, 0}, &matched, &rate, &encoding)) {
                 m_format = matched;
                 m_rate = rate;
+                m_encoding = encoding;
                 ApplySourceCaps();
             }
         }
-        if (!gst_element_link_many(m_source.get(), m_sourceCaps.get(), m_convert.get(), m_grabberCaps.get(),
-                                   m_renderConvert.get(), m_renderCaps.get(), m_renderer.get(), nullptr))
+        // A camera sending JPEG pictures gets a decoder ahead of the
+        // grabber, which takes raw frames only.
+        if (m_encoding == Encoding::kJpeg && !AddJpegDecoder()) return E_FAIL;
+        GstElement* decoded = m_decoder ? m_decoder.get() : m_sourceCaps.get();
+        if ((m_decoder && !gst_element_link(m_sourceCaps.get(), m_decoder.get())) ||
+            !gst_element_link_many(m_source.get(), m_sourceCaps.get(), nullptr) ||
+            !gst_element_link_many(decoded, m_convert.get(), m_grabberCaps.get(), m_renderConvert.get(),
+                                   m_renderCaps.get(), m_renderer.get(), nullptr))
             return E_FAIL;
         m_rendered = true;
     }
     return S_OK;
+}
+
+bool FilterGraph::AddJpegDecoder() {
+    // The hardware decoders where the machine has them, else libjpeg's.
+    for (const char* name : {"v4l2jpegdec", "vaapijpegdec", "jpegdec"}) {
+        m_decoder = MakeElement(name, "camera-decode");
+        if (m_decoder) break;
+    }
+    if (!m_decoder) return false;
+    // A camera sends a broken picture now and then (a loose cable, a busy
+    // bus): it is dropped, and the stream goes on with the next one.
+    if (g_object_class_find_property(G_OBJECT_GET_CLASS(m_decoder.get()), "max-errors") != nullptr)
+        g_object_set(m_decoder.get(), "max-errors", -1, nullptr);
+    return gst_bin_add(GST_BIN(m_pipeline.get()), m_decoder.get());
 }
 
 HRESULT FilterGraph::RenderFile(const std::string& path) {

@@ -79,7 +79,9 @@ public:
     // open, a format is matched to what the camera offers: the nearest size
     // it has, and the rate of its own within kRateTolerance of the frame
     // time. A frame time it cannot give fails and changes nothing. Before
-    // that, the format is kept and matched when the source opens.
+    // that, the format is kept and matched when the source opens. A size the
+    // camera sends only as JPEG pictures is decoded; raw wins where it has
+    // both.
     HRESULT GetFormat(VideoFormat* format) const;
     HRESULT SetFormat(const VideoFormat& format);
     // The grabber: asks for 32-bit BGRx video and enters the graph.
@@ -141,11 +143,14 @@ private:
     void FollowShownSize(FrameSize size);
     // The offered format nearest to `wanted`; false when the camera has no
     // such frame time (or no raw video at all).
-    bool Match(const VideoFormat& wanted, VideoFormat* format, Fraction* rate) const;
+    bool Match(const VideoFormat& wanted, VideoFormat* format, Fraction* rate, Encoding* encoding) const;
+    // The camera sends JPEG pictures: a decoder joins the graph.
+    bool AddJpegDecoder();
 
     GstPtr<GstElement> m_pipeline;
     GstPtr<GstElement> m_source;
     GstPtr<GstElement> m_sourceCaps;
+    GstPtr<GstElement> m_decoder;  // only for a camera sending JPEG
     GstPtr<GstElement> m_convert;
     GstPtr<GstElement> m_grabberCaps;
     GstPtr<GstElement> m_renderConvert;
@@ -158,6 +163,7 @@ private:
     bool m_file = false;
     VideoFormat m_format{320, 240, 0};  // as set on the source
     Fraction m_rate;                     // the camera's own fraction behind it
+    Encoding m_encoding = Encoding::kRaw;  // how the camera sends it
     GstPtr<GstCaps> m_offered;           // what the open source offers
 
     // --- shared with the streaming thread, each under its mutex: held there
