@@ -61,4 +61,8 @@ PREFS
   exit 2
   ;;
 esac
-tail -n +1 -F --pid="$pid" "$log" 2>/dev/null | sed -un "$filter"
+# In the background, so that an end asked for (TERM) is taken at once and
+# takes the browser with it; a foreground pipeline would hold the trap until
+# the browser had ended by itself.
+tail -n +1 -F --pid="$pid" "$log" 2>/dev/null | sed -un "$filter" &
+wait "$!"
