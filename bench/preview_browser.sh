@@ -6,14 +6,16 @@
 # own (tests/desktop_session.sh) under a window manager. Each round runs each
 # case once; the table gives medians.
 #
-#   bash bench/preview_browser.sh [rounds] [seconds per measurement]
+#   bash bench/preview_browser.sh [rounds] [seconds per measurement] [threads]
+#
+# With `threads`, also the program's busiest threads in the last round.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$here"
 if [[ -z ${QUABREL_BENCH_SESSION:-} ]]; then
   exec env QUABREL_BENCH_SESSION=1 bash tests/desktop_session.sh bash "$0" "$@"
 fi
-rounds=${1:-3} seconds=${2:-10}
+rounds=${1:-3} seconds=${2:-10} detail=${3:-}
 build=build/bench
 source bench/bench_build.sh
 bench_build quabrel_nobanner quabrel_skins gstquabrelfake screenshot
@@ -33,12 +35,13 @@ camera_row=(360 160) picture=(138 106)
 
 measure() {  # name, pid
   sleep 2
-  python3 bench/tree_usage.py "$2" "$seconds" | head -n 1 >>"$e2e_work/$1"
+  python3 bench/tree_usage.py "$2" "$seconds" "$detail" >"$e2e_work/$1.last"
+  head -n 1 "$e2e_work/$1.last" >>"$e2e_work/$1"
 }
 browser_frames() { grep -c '^QB frame' "$e2e_work/browser.out" 2>/dev/null | grep -qv '^0$'; }
 
 run_program() {  # name, with a reader (0 or 1)
-  local name=$1 reader=$2 program browser=
+  local name=$1 reader=$2 program browser= browser_measure=
   "${program_env[@]}" "$build/quabrel/quabrel_nobanner" >"$e2e_work/$name.log" 2>&1 &
   program=$!
   e2e_pids+=("$program")
@@ -55,9 +58,10 @@ run_program() {  # name, with a reader (0 or 1)
     e2e_pids+=("$browser")
     e2e_poll 600 browser_frames || e2e_fail "the browser got no frame: $(cat "$e2e_work/browser.out")"
     measure browser "$browser" &  # the script and the browser's whole tree
+    browser_measure=$!
   fi
   measure "$name" "$program"
-  wait
+  if [[ -n $browser_measure ]]; then wait "$browser_measure"; fi
   if [[ -n $browser ]]; then kill "$browser"; fi
   kill "$program"
   wait "$program" 2>/dev/null || true
@@ -89,3 +93,6 @@ for name, label in (("alone", "program, no reader"), ("read", "program, Chromium
     ratio = f"{cpu / floor:12.2f}" if name != "browser" else f"{'':>12}"
     print(f"{label:<34} {cpu:16.2f} {rss:7.0f} {pss:7.0f} {ratio}")
 PY
+if [[ -n $detail ]]; then
+  for name in alone read; do echo "== $name, last round"; tail -n +2 "$e2e_work/$name.last"; done
+fi
