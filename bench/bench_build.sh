@@ -9,3 +9,18 @@ bench_build() {  # targets...
     -DQUABREL_BUILD_BENCH=ON "-DQUABREL_PRODUCT_SITE=http://127.0.0.1:$bench_banner_port" >/dev/null
   cmake --build build/bench -j "$(nproc)" --target "$@" >/dev/null
 }
+
+# The bare GStreamer floor the preview benchmarks measure against: the same
+# test picture through videoconvert into ximagesink.
+bench_floor=(gst-launch-1.0 -q videotestsrc is-live=true pattern=smpte100 !
+  video/x-raw,format=YUY2,width=320,height=240,framerate=30/1 ! videoconvert ! ximagesink sync=false)
+# Runs the floor with the environment words given and measures it as "floor"
+# with the caller's measure function (e2e_lib.sh sourced).
+bench_measure_floor() {
+  "$@" "${bench_floor[@]}" >"$e2e_work/floor.log" 2>&1 &
+  local pid=$!
+  e2e_pids+=("$pid")
+  measure floor "$pid"
+  kill "$pid"
+  wait "$pid" 2>/dev/null || true
+}

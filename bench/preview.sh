@@ -37,9 +37,6 @@ e2e_poll 50 python3 -c "import socket; socket.create_connection(('127.0.0.1', $b
   e2e_fail "the banner's page server did not start: $(cat "$e2e_work/server.log")"
 e2e_program_env "GST_PLUGIN_PATH=$here/$build/tests/gst-plugins"
 
-floor=(gst-launch-1.0 -q videotestsrc is-live=true pattern=smpte100 !
-  video/x-raw,format=YUY2,width=320,height=240,framerate=30/1 ! videoconvert ! ximagesink sync=false)
-
 # Window points of the camera list's row for the 320x240 test camera, and of
 # the picture area's middle.
 camera_row=(360 160) picture=(138 106)
@@ -84,27 +81,11 @@ for round in $(seq "$rounds"); do
   measure banner_alone "$banner_pid"
   kill "$banner_pid"
   wait "$banner_pid" 2>/dev/null || true
-  "${e2e_env[@]}" "${floor[@]}" >"$e2e_work/floor.log" 2>&1 &
-  floor_pid=$!
-  e2e_pids+=("$floor_pid")
-  measure floor "$floor_pid"
-  kill "$floor_pid"
-  wait "$floor_pid" 2>/dev/null || true
+  bench_measure_floor "${e2e_env[@]}"
 done
 
-python3 - "$e2e_work" <<'EOF'
-import statistics, sys
-folder = sys.argv[1]
-def medians(name):
-    rows = [line.split() for line in open(f"{folder}/{name}")]
-    return [statistics.median(float(row[i]) for row in rows) for i in (1, 3, 5)]
-floor = medians("floor")
-print(f"{'program':<22} {'CPU % of a core':>16} {'RSS MB':>7} {'PSS MB':>7} {'CPU / floor':>12}")
-for name, label in (("quabrel", "banner on, installed"), ("quabrel_nobanner", "banner off"),
-                    ("banner_alone", "banner alone, no camera"), ("floor", "bare GStreamer")):
-    cpu, rss, pss = medians(name)
-    print(f"{label:<22} {cpu:16.2f} {rss:7.0f} {pss:7.0f} {cpu / floor[0]:12.2f}")
-EOF
+python3 bench/preview_table.py "$e2e_work" "quabrel=banner on, installed" "quabrel_nobanner=banner off" \
+  "banner_alone=banner alone, no camera" "floor=bare GStreamer"
 if [[ -n $detail ]]; then
   for name in quabrel quabrel_nobanner banner_alone floor; do echo "== $name, last round"; cat "$e2e_work/$name.last"; done
 fi

@@ -29,8 +29,6 @@ e2e_start_window_manager
 program_env=(env -i "PATH=/usr/local/bin:/usr/bin:/bin" "HOME=$HOME" "DISPLAY=$DISPLAY"
   "XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR" "DBUS_SESSION_BUS_ADDRESS=$DBUS_SESSION_BUS_ADDRESS" QT_QPA_PLATFORM=xcb
   "GST_PLUGIN_PATH=$here/$build/tests/gst-plugins")
-floor=(gst-launch-1.0 -q videotestsrc is-live=true pattern=smpte100 !
-  video/x-raw,format=YUY2,width=320,height=240,framerate=30/1 ! videoconvert ! ximagesink sync=false)
 camera_row=(360 160) picture=(138 106)
 
 measure() {  # name, pid
@@ -71,28 +69,11 @@ for round in $(seq "$rounds"); do
   echo "round $round of $rounds" >&2
   run_program alone 0
   run_program read 1
-  "${program_env[@]}" "${floor[@]}" >"$e2e_work/floor.log" 2>&1 &
-  floor_pid=$!
-  e2e_pids+=("$floor_pid")
-  measure floor "$floor_pid"
-  kill "$floor_pid"
-  wait "$floor_pid" 2>/dev/null || true
+  bench_measure_floor "${program_env[@]}"
 done
 
-python3 - "$e2e_work" <<'PY'
-import statistics, sys
-folder = sys.argv[1]
-def medians(name):
-    rows = [line.split() for line in open(f"{folder}/{name}")]
-    return [statistics.median(float(row[i]) for row in rows) for i in (1, 3, 5)]
-floor = medians("floor")[0]
-print(f"{'case':<34} {'CPU % of a core':>16} {'RSS MB':>7} {'PSS MB':>7} {'CPU / floor':>12}")
-for name, label in (("alone", "program, no reader"), ("read", "program, Chromium reading"),
-                    ("browser", "Chromium itself, reading"), ("floor", "bare GStreamer")):
-    cpu, rss, pss = medians(name)
-    ratio = f"{cpu / floor:12.2f}" if name != "browser" else f"{'':>12}"
-    print(f"{label:<34} {cpu:16.2f} {rss:7.0f} {pss:7.0f} {ratio}")
-PY
+python3 bench/preview_table.py "$e2e_work" "alone=program, no reader" "read=program, Chromium reading" \
+  "browser=Chromium itself, reading*" "floor=bare GStreamer"
 if [[ -n $detail ]]; then
   for name in alone read; do echo "== $name, last round"; tail -n +2 "$e2e_work/$name.last"; done
 fi
