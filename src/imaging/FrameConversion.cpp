@@ -53,7 +53,7 @@ void ToBgra(const Sampler& in, const OutputFrame& out) {
     for (int32_t y = 0; y < out.height; ++y) {
         const uint8_t* row = in.Row(y);
         if (row == nullptr) continue;
-        uint8_t* target = out.data + static_cast<std::size_t>(y) * width * 4;
+        uint8_t* target = out.data + static_cast<std::size_t>(y) * static_cast<std::size_t>(OutputRowBytes(out.format, out.width));
         // Readers take the fourth byte as alpha: it must say opaque.
         for (std::size_t x = 0; x < width; ++x) {
             uint32_t pixel;
@@ -68,7 +68,7 @@ void ToYuy2(const Sampler& in, const OutputFrame& out) {
     for (int32_t y = 0; y < out.height; ++y) {
         const uint8_t* row = in.Row(y);
         if (row == nullptr) continue;
-        uint8_t* target = out.data + static_cast<std::size_t>(y) * static_cast<std::size_t>(out.width) * 2;
+        uint8_t* target = out.data + static_cast<std::size_t>(y) * static_cast<std::size_t>(OutputRowBytes(out.format, out.width));
         for (int32_t x = 0; x < out.width; x += 2, target += 4) {
             const uint8_t* a = in.Pixel(row, x);
             const uint8_t* b = in.Pixel(row, x + 1);

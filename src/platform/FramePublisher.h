@@ -33,6 +33,16 @@ constexpr std::size_t OutputFrameBytes(OutputFormat format, int32_t width, int32
     return 0;
 }
 
+// Bytes a row of the first (or only) plane.
+constexpr int32_t OutputRowBytes(OutputFormat format, int32_t width) {
+    switch (format) {
+    case OutputFormat::kBgra: return width * 4;
+    case OutputFormat::kYuy2: return width * 2;
+    case OutputFormat::kI420: return width;
+    }
+    return 0;
+}
+
 // Somewhere other programs take the adjusted frames from, in a buffer of
 // its own. Both calls run on the streaming thread, which must never wait for
 // whoever reads: without a reader, or while every buffer is taken, Begin

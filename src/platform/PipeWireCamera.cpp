@@ -28,15 +28,6 @@ uint32_t SpaFormat(OutputFormat format) {
     return SPA_VIDEO_FORMAT_UNKNOWN;
 }
 
-int32_t RowBytes(OutputFormat format, int width) {
-    switch (format) {
-    case OutputFormat::kBgra: return width * 4;
-    case OutputFormat::kYuy2: return width * 2;
-    case OutputFormat::kI420: return width;  // of the luma plane
-    }
-    return 0;
-}
-
 // SPA's builder macros are C compound literals, which ISO C++ does not
 // have; g++ builds them as an extension.
 #pragma GCC diagnostic push
@@ -49,7 +40,7 @@ const spa_pod* BufferParams(spa_pod_builder* builder, OutputFormat format, int w
         SPA_PARAM_BUFFERS_buffers, SPA_POD_CHOICE_RANGE_Int(kBufferCount, 2, 8),
         SPA_PARAM_BUFFERS_blocks, SPA_POD_Int(1),
         SPA_PARAM_BUFFERS_size, SPA_POD_Int(static_cast<int>(OutputFrameBytes(format, width, height))),
-        SPA_PARAM_BUFFERS_stride, SPA_POD_Int(RowBytes(format, width)),
+        SPA_PARAM_BUFFERS_stride, SPA_POD_Int(OutputRowBytes(format, width)),
         SPA_PARAM_BUFFERS_dataType, SPA_POD_CHOICE_FLAGS_Int((1 << SPA_DATA_MemFd) | (1 << SPA_DATA_MemPtr))));
 }
 
@@ -209,7 +200,7 @@ void PipeWireCamera::EndFrame(bool filled) {
     spa_chunk* chunk = buffer->datas[0].chunk;
     chunk->offset = 0;
     chunk->size = filled ? static_cast<uint32_t>(OutputFrameBytes(m_format, m_width, m_height)) : 0;
-    chunk->stride = RowBytes(m_format, m_width);
+    chunk->stride = OutputRowBytes(m_format, m_width);
     if (auto* header = static_cast<spa_meta_header*>(spa_buffer_find_meta_data(buffer, SPA_META_Header, sizeof(spa_meta_header)))) {
         timespec now{};
         clock_gettime(CLOCK_MONOTONIC, &now);

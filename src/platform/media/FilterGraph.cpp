@@ -89,9 +89,9 @@ HRESULT FilterGraph::SetFormat(const VideoFormat& format) {
     }
     VideoFormat matched;
     Fraction rate;
-    Encoding encoding = m_encoding;
-    // Refused before anything changes: the stream keeps the format it has.
-    if (!Match(format, &matched, &rate, &encoding)) return E_FAIL;
+    // Refused before anything changes: the stream keeps the format it has
+    // (and its encoding: the source is linked by now).
+    if (!Match(format, &matched, &rate)) return E_FAIL;
     m_format = matched;
     m_rate = rate;
     ApplySourceCaps();
@@ -105,7 +105,7 @@ bool FilterGraph::Match(const VideoFormat& wanted, VideoFormat* format, Fraction
     if (!size) return false;
     *format = {size->width, size->height, 0};
     *rate = {};
-    *encoding = size->encoding;
+    if (encoding != nullptr) *encoding = size->encoding;
     if (wanted.avgTimePerFrame == 0) return true;
     const auto offered = OfferedRate(m_offered.get(), size->width, size->height, wanted.avgTimePerFrame, size->encoding);
     if (!offered) return false;
@@ -192,11 +192,14 @@ HRESULT FilterGraph::RenderStream(MediaType type) {
         // A camera sending JPEG pictures gets a decoder ahead of the
         // grabber, which takes raw frames only.
         if (m_encoding == Encoding::kJpeg && !AddJpegDecoder()) return E_FAIL;
-        GstElement* decoded = m_decoder ? m_decoder.get() : m_sourceCaps.get();
-        if ((m_decoder && !gst_element_link(m_sourceCaps.get(), m_decoder.get())) ||
-            !gst_element_link_many(m_source.get(), m_sourceCaps.get(), nullptr) ||
-            !gst_element_link_many(decoded, m_convert.get(), m_grabberCaps.get(), m_renderConvert.get(),
-                                   m_renderCaps.get(), m_renderer.get(), nullptr))
+        if (!gst_element_link(m_source.get(), m_sourceCaps.get())) return E_FAIL;
+        GstElement* raw = m_sourceCaps.get();
+        if (m_decoder) {
+            if (!gst_element_link(raw, m_decoder.get())) return E_FAIL;
+            raw = m_decoder.get();
+        }
+        if (!gst_element_link_many(raw, m_convert.get(), m_grabberCaps.get(), m_renderConvert.get(), m_renderCaps.get(),
+                                   m_renderer.get(), nullptr))
             return E_FAIL;
         m_rendered = true;
     }
@@ -211,7 +214,7 @@ bool FilterGraph::AddJpegDecoder() {
     }
     if (!m_decoder) return false;
     // A camera sends a broken picture now and then (a loose cable, a busy
-    // bus): it is dropped, and the stream goes on with the next one.
+    // bus): the decoding errors the decoder counts do not end the stream.
     if (g_object_class_find_property(G_OBJECT_GET_CLASS(m_decoder.get()), "max-errors") != nullptr)
         g_object_set(m_decoder.get(), "max-errors", -1, nullptr);
     return gst_bin_add(GST_BIN(m_pipeline.get()), m_decoder.get());

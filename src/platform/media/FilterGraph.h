@@ -143,7 +143,7 @@ private:
     void FollowShownSize(FrameSize size);
     // The offered format nearest to `wanted`; false when the camera has no
     // such frame time (or no raw video at all).
-    bool Match(const VideoFormat& wanted, VideoFormat* format, Fraction* rate, Encoding* encoding) const;
+    bool Match(const VideoFormat& wanted, VideoFormat* format, Fraction* rate, Encoding* encoding = nullptr) const;
     // The camera sends JPEG pictures: a decoder joins the graph.
     bool AddJpegDecoder();
 
