@@ -22,10 +22,10 @@ build_packages=(cmake ninja-build g++ pkg-config libpng-dev zlib1g-dev qt6-wayla
   gstreamer1.0-libav xdg-utils)
 test_packages=(libgtest-dev libgmock-dev clang libclang-rt-14-dev xvfb xauth x11-utils xdotool
   openbox strace python3 trayer weston qt6-wayland desktop-file-utils appstream lintian dpkg-dev
-  pipewire pipewire-bin wireplumber dbus gstreamer1.0-pipewire
+  pipewire pipewire-bin wireplumber dbus gstreamer1.0-pipewire gstreamer1.0-tools
   chromium firefox-esr xdg-desktop-portal xdg-desktop-portal-gtk libglib2.0-bin)
 # OpenCV's two libraries are the colour benchmark's anchors.
-bench_packages=(libbenchmark-dev gstreamer1.0-x openbox xdotool libopencv-core-dev libopencv-imgproc-dev xvfb xauth x11-utils python3)
+bench_packages=(libbenchmark-dev gstreamer1.0-x gstreamer1.0-tools openbox xdotool libopencv-core-dev libopencv-imgproc-dev xvfb xauth x11-utils python3)
 
 install_missing() {
   local missing=()
