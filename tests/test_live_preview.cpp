@@ -401,8 +401,40 @@ TEST_F(LivePreview, SwitchingCamerasFiftyTimesLeavesNoElementAndNoDescriptorBehi
     EXPECT_LE(OpenDescriptors(), descriptors);
 }
 
-TEST_F(LivePreview, ACameraFailingMidStreamReachesTheWindowAsAnEventAndNothingElse) {
+// Records what the graphs log in the program's own debug category.
+class DebugLog {
+public:
+    DebugLog() {
+        gst_debug_remove_log_function(gst_debug_log_default);  // this log only, not the terminal
+        gst_debug_set_threshold_for_name("quabrel", GST_LEVEL_INFO);
+        gst_debug_add_log_function(&DebugLog::Log, this, nullptr);
+    }
+    ~DebugLog() {
+        gst_debug_remove_log_function_by_data(this);
+        gst_debug_set_threshold_for_name("quabrel", GST_LEVEL_NONE);
+        gst_debug_add_log_function(gst_debug_log_default, nullptr, nullptr);
+    }
+    std::string Text() const {
+        std::lock_guard lock(m_mutex);
+        return m_text;
+    }
+
+private:
+    static void Log(GstDebugCategory* category, GstDebugLevel, const gchar*, const gchar*, gint, GObject*,
+                    GstDebugMessage* message, gpointer self) {
+        if (std::string(gst_debug_category_get_name(category)) != "quabrel") return;
+        auto* log = static_cast<DebugLog*>(self);
+        std::lock_guard lock(log->m_mutex);
+        log->m_text += gst_debug_message_get(message);
+        log->m_text += '\n';
+    }
+    mutable std::mutex m_mutex;
+    std::string m_text;
+};
+
+TEST_F(LivePreview, ACameraFailingMidStreamSaysWhyOnceAndShowsThePlaceholder) {
     MessageRecorder messages;
+    const DebugLog log;
     auto devices = testing::StandardFakeDevices();
     testing::FakeDevice flaky{"Fake Camera Flaky", "", "/fake/plain", testing::FakeDevice::kCamera, 19};
     flaky.failAfterFrames = 5;  // then a read error, as a camera pulled out gives
@@ -418,11 +450,18 @@ TEST_F(LivePreview, ACameraFailingMidStreamReachesTheWindowAsAnEventAndNothingEl
     long code = 0;
     EXPECT_TRUE(FAILED(m_window->Graph()->GetEvent(&code, nullptr, nullptr))) << "none left";
     EXPECT_TRUE(m_window->GraphBuilt()) << "the graph stays until the user picks again";
-    EXPECT_TRUE(messages.Texts().isEmpty());
+    // In GStreamer's words, once, and the picture area no longer pretends.
+    EXPECT_EQ(messages.Texts(), QStringList{QStringLiteral("The capture device stopped: Device went away")});
+    EXPECT_FALSE(m_window->Video()->isVisible());
+    EXPECT_TRUE(m_window->ShowsPlaceholder());
+    EXPECT_NE(log.Text().find("Device went away"), std::string::npos) << "not in the debug log: " << log.Text();
+    messages.Clear();
     m_window->InitAudioEnumerator(DeviceCategory::kVideoInput, 1001);
     Choose("Fake Camera Full");  // and the next choice works
     EXPECT_TRUE(m_window->DeviceActive());
     NextFrame();
+    EXPECT_TRUE(m_window->Video()->isVisible());
+    EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join("|").toStdString();
 }
 
 // Counts the paints of every widget of a window but one, and the area the

@@ -68,6 +68,7 @@ void CaptureSession::Teardown() {
     }
     m_bGraphBuilt = false;
     m_bDeviceActive = false;
+    m_failed = false;
     if (m_grabberInGraph && m_pGraph) m_pGraph->SetCallback(nullptr);
     m_grabberInGraph = false;
     m_streamConfigFound = false;  // it belonged to the graph that goes now
@@ -236,13 +237,24 @@ int CaptureSession::TakeEvents() {
     if (!m_pGraph) return 0;
     int taken = 0;
     long code = 0, p1 = 0, p2 = 0;
-    while (SUCCEEDED(m_pGraph->GetEvent(&code, &p1, &p2))) {
+    std::string text;
+    while (SUCCEEDED(m_pGraph->GetEvent(&code, &p1, &p2, &text))) {
         ++taken;
         // A file starts over at its end, without stopping: an endless
         // loop. A still image is not decoded again and again: it passes
         // the callback anew when the settings change.
         if (code == EC_COMPLETE && m_pGraph->IsFile() && !m_stillImage && SUCCEEDED(m_pGraph->SetPositionToStart()))
             ++m_rewinds;
+        // A source that fails while it plays (a camera pulled out, a file
+        // broken halfway) says why, once: the graph has stopped, and a
+        // frozen or black picture alone would not tell the user.
+        if (code == EC_ERRORABORT && !m_failed) {
+            m_failed = true;
+            const char* what = m_liveVideo         ? "The capture device stopped: "
+                               : m_pGraph->IsFile() ? "The file stopped playing: "
+                                                    : "The audio capture device stopped: ";
+            m_reporter.Report(what + text, "");
+        }
     }
     return taken;
 }

@@ -99,8 +99,11 @@ public:
     // a rate to change.
     void ChangeFrameRate(int64_t frameTime);
     // Takes every waiting graph event (a file's end of stream rewinds it to
-    // its start); how many there were.
+    // its start; the first error of a graph is reported with GStreamer's
+    // reason); how many there were.
     int TakeEvents();
+    // The graph's source failed while it played (reported once).
+    bool Failed() const { return m_failed; }
     int Rewinds() const { return m_rewinds; }  // files started over, in this run
 
     bool GraphBuilt() const { return m_bGraphBuilt; }
@@ -174,6 +177,7 @@ private:
     bool m_grabberInGraph = false;   // the callback may be connected to the graph
     bool m_streamConfigFound = false;
     bool m_muted = false;
+    bool m_failed = false;  // the graph's source failed while it played
     int m_rewinds = 0;
     static constexpr long kSilent = -10000;
     static constexpr long kFullVolume = 0;

@@ -198,7 +198,17 @@ void CquabrelDlg::OnAudioDevice(const std::string& name) {
     m_videoArea->update();
 }
 
-void CquabrelDlg::OnGraphNotify() { m_graphEventsTaken += m_capture.TakeEvents(); }
+void CquabrelDlg::OnGraphNotify() {
+    const bool failedBefore = m_capture.Failed();
+    m_graphEventsTaken += m_capture.TakeEvents();
+    // A source that failed has no picture to show: the placeholder says so
+    // instead of a frozen frame, until the user picks again.
+    if (m_capture.Failed() && !failedBefore) {
+        HideVideo();
+        ShowPlaceholder();
+        m_videoArea->update();
+    }
+}
 
 // Entry i asks for 5 * i frames per second; entry 0 for 30.
 int64_t FrameTimeOfEntry(int index) {

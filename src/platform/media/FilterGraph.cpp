@@ -8,9 +8,18 @@
 
 #include <cmath>
 
+GST_DEBUG_CATEGORY_STATIC(quabrel_debug);
+#define GST_CAT_DEFAULT quabrel_debug
+
 namespace quabrel {
 
 namespace {
+
+// Silent unless asked for: GST_DEBUG=quabrel:4 shows what the graphs said.
+void InitDebugCategoryOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { GST_DEBUG_CATEGORY_INIT(quabrel_debug, "quabrel", 0, "quabrel's media graphs"); });
+}
 
 GstElement* DefaultAudioOutput() { return gst_element_factory_make("autoaudiosink", "audio-output"); }
 
@@ -50,7 +59,10 @@ AudioOutputFactory SetAudioOutputFactory(AudioOutputFactory factory) {
 
 // ---------------------------------------------------------------- graph
 
-FilterGraph::FilterGraph() { m_pipeline = MakeElement("pipeline", "quabrel-graph"); }
+FilterGraph::FilterGraph() {
+    InitDebugCategoryOnce();
+    m_pipeline = MakeElement("pipeline", "quabrel-graph");
+}
 
 FilterGraph::~FilterGraph() {
     Stop();
@@ -430,25 +442,50 @@ GstBusSyncReply FilterGraph::OnBusMessage(GstBus*, GstMessage* taken, gpointer s
     // A sync handler that drops a message owns it.
     const auto message = GstPtr<GstMessage>::Adopt(taken);
     auto* graph = static_cast<FilterGraph*>(self);
-    long code = 0;
-    if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_EOS)
-        code = EC_COMPLETE;
-    else if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_ERROR)
-        code = EC_ERRORABORT;
-    if (code != 0) {
+    Event event{0, {}};
+    switch (GST_MESSAGE_TYPE(message.get())) {
+    case GST_MESSAGE_EOS:
+        event.code = EC_COMPLETE;
+        break;
+    case GST_MESSAGE_ERROR:
+    case GST_MESSAGE_WARNING: {
+        GError* error = nullptr;
+        gchar* details = nullptr;
+        const bool isError = GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_ERROR;
+        if (isError)
+            gst_message_parse_error(message.get(), &error, &details);
+        else
+            gst_message_parse_warning(message.get(), &error, &details);
+        const GCharPtr owned(details);
+        const char* text = error != nullptr ? error->message : "";
+        GObject* origin = G_OBJECT(GST_MESSAGE_SRC(message.get()));
+        if (isError) {
+            GST_CAT_ERROR_OBJECT(quabrel_debug, origin, "%s (%s)", text, details != nullptr ? details : "");
+            event = {EC_ERRORABORT, text};
+        } else {
+            GST_CAT_WARNING_OBJECT(quabrel_debug, origin, "%s (%s)", text, details != nullptr ? details : "");
+        }
+        g_clear_error(&error);
+        break;
+    }
+    default:
+        break;
+    }
+    if (event.code != 0) {
         std::lock_guard lock(graph->m_eventMutex);
-        graph->m_events.push_back(code);
+        graph->m_events.push_back(std::move(event));
         if (QObject* window = graph->m_notifyWindow.data())
             QCoreApplication::postEvent(window, new QEvent(static_cast<QEvent::Type>(graph->m_notifyEvent)));
     }
     return GST_BUS_DROP;
 }
 
-HRESULT FilterGraph::GetEvent(long* code, long* param1, long* param2) {
+HRESULT FilterGraph::GetEvent(long* code, long* param1, long* param2, std::string* text) {
     if (code == nullptr) return E_POINTER;
     std::lock_guard lock(m_eventMutex);
     if (m_events.empty()) return E_FAIL;
-    *code = m_events.front();
+    *code = m_events.front().code;
+    if (text != nullptr) *text = std::move(m_events.front().text);
     m_events.pop_front();
     if (param1 != nullptr) *param1 = 0;
     if (param2 != nullptr) *param2 = 0;

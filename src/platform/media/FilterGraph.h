@@ -128,7 +128,10 @@ public:
     // interface thread when one waits; GetEvent takes them one at a time
     // and fails when none is left.
     HRESULT SetNotifyWindow(QObject* window, int eventType);
-    HRESULT GetEvent(long* code, long* param1, long* param2);
+    // An error's event carries what went wrong in GStreamer's own words in
+    // `text` (empty for other events); every error and warning of the graph
+    // is also logged in the "quabrel" debug category (GST_DEBUG=quabrel:4).
+    HRESULT GetEvent(long* code, long* param1, long* param2, std::string* text = nullptr);
 
     GstElement* Pipeline() const { return m_pipeline.get(); }
     GstElement* Source() const { return m_source.get(); }
@@ -176,7 +179,11 @@ private:
 
     // --- shared with the thread that posts bus messages
     std::mutex m_eventMutex;
-    std::deque<long> m_events;
+    struct Event {
+        long code;
+        std::string text;
+    };
+    std::deque<Event> m_events;
     QPointer<QObject> m_notifyWindow;
     int m_notifyEvent = 0;
 };
