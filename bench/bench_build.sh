@@ -15,12 +15,15 @@ bench_build() {  # targets...
 bench_floor=(gst-launch-1.0 -q videotestsrc is-live=true pattern=smpte100 !
   video/x-raw,format=YUY2,width=320,height=240,framerate=30/1 ! videoconvert ! ximagesink sync=false)
 # Runs the floor with the environment words given and measures it as "floor"
-# with the caller's measure function (e2e_lib.sh sourced).
-bench_measure_floor() {
-  "$@" "${bench_floor[@]}" >"$e2e_work/floor.log" 2>&1 &
+# (bench_measure_floor_as: as <name>) with the caller's measure function
+# (e2e_lib.sh sourced).
+bench_measure_floor() { bench_measure_floor_as floor "$@"; }
+bench_measure_floor_as() {  # name, environment words...
+  local name=$1; shift
+  "$@" "${bench_floor[@]}" >"$e2e_work/$name.log" 2>&1 &
   local pid=$!
   e2e_pids+=("$pid")
-  measure floor "$pid"
-  kill "$pid"
+  measure "$name" "$pid"
+  kill "$pid" 2>/dev/null || e2e_fail "the floor did not run (tools/dev.sh bench installs its elements): $(cat "$e2e_work/$name.log")"
   wait "$pid" 2>/dev/null || true
 }

@@ -65,15 +65,35 @@ run_program() {  # name, with a reader (0 or 1)
   wait "$program" 2>/dev/null || true
 }
 
+# The floor while Chromium shows a camera of its own on the same page: the
+# machine is shared with the browser as it is while the program is read (two
+# cores, one of them busy with the browser, slow each other's work down), so
+# the program read and this floor compare like with like.
+run_floor_busy() {
+  BROWSER_FAKE_CAMERA=1 bash tests/browser_camera.sh chromium \
+    "file://$here/tests/browser/camera_page.html?label=fake" >"$e2e_work/browser.out" &
+  local browser=$! browser_measure
+  e2e_pids+=("$browser")
+  e2e_poll 600 browser_frames || e2e_fail "the browser showed no camera of its own: $(cat "$e2e_work/browser.out")"
+  measure browser_own "$browser" &
+  browser_measure=$!
+  bench_measure_floor_as floor_busy "${program_env[@]}"
+  wait "$browser_measure"
+  kill "$browser"
+}
+
 for round in $(seq "$rounds"); do
   echo "round $round of $rounds" >&2
   run_program alone 0
   run_program read 1
   bench_measure_floor "${program_env[@]}"
+  run_floor_busy
 done
 
 python3 bench/preview_table.py "$e2e_work" "alone=program, no reader" "read=program, Chromium reading" \
-  "browser=Chromium itself, reading*" "floor=bare GStreamer"
+  "browser=Chromium itself, reading*" "floor=bare GStreamer" \
+  "floor_busy=bare GStreamer, Chromium showing its own camera" "browser_own=Chromium itself, its own camera*" \
+  "read/floor_busy=CPU with Chromium running, program serving it / floor beside it"
 if [[ -n $detail ]]; then
-  for name in alone read; do echo "== $name, last round"; tail -n +2 "$e2e_work/$name.last"; done
+  for name in alone read floor floor_busy; do echo "== $name, last round"; tail -n +2 "$e2e_work/$name.last"; done
 fi

@@ -6,9 +6,9 @@
 Prints one line: `cpu <percent of one core> rss <MB> pss <MB>`, the CPU time
 the whole tree spent over `seconds` and its resident and proportional memory
 at the end. With `threads`, it then lists the busiest threads (name, share).
-CPU time is the scheduler's own count in nanoseconds: the tick counts of
-/proc/<pid>/stat move in steps of 10 ms, about 8 % of what a preview spends
-in 10 s.
+CPU time is the scheduler's own count (schedstat, or the debug file sched
+where a kernel leaves schedstat at zero): the tick counts of /proc/<pid>/stat
+move in steps of 10 ms, about 8 % of what a preview spends in 10 s.
 """
 
 import os
@@ -37,13 +37,30 @@ def tree_of(root):
     return found
 
 
-def cpu_seconds(task):
+def schedstat_seconds(task):
     """Time a /proc task has run, in seconds (0 once the task is gone)."""
     try:
         with open(f"{task}/schedstat") as schedstat:
             return int(schedstat.read().split()[0]) / 1e9
     except (OSError, IndexError, ValueError):
         return 0.0
+
+
+def sched_seconds(task):
+    """The same count from the scheduler's debug file (milliseconds there),
+    for kernels that keep it but leave schedstat at zero."""
+    try:
+        with open(f"{task}/sched") as sched:
+            for line in sched:
+                if line.startswith("se.sum_exec_runtime"):
+                    return float(line.split(":")[1]) / 1e3
+    except (OSError, IndexError, ValueError):
+        pass
+    return 0.0
+
+
+def cpu_seconds(task):
+    return schedstat_seconds(task) or sched_seconds(task)
 
 
 def thread_seconds(pids):
@@ -80,8 +97,6 @@ def memory_kb(pids):
 
 def main():
     root, seconds = int(sys.argv[1]), float(sys.argv[2])
-    if not os.path.exists(f"/proc/{root}/schedstat"):
-        sys.exit("tree_usage.py: this kernel keeps no /proc/<pid>/schedstat (CONFIG_SCHED_INFO)")
     show_threads = len(sys.argv) > 3 and sys.argv[3] == "threads"
     before = thread_seconds(tree_of(root))
     start = time.monotonic()
@@ -91,6 +106,8 @@ def main():
     elapsed = time.monotonic() - start
     # Threads that ended in between are lost; a preview's threads live on.
     spent = {key: used - before.get(key, 0) for key, used in after.items()}
+    if after and not any(after.values()):
+        sys.exit("tree_usage.py: this kernel counts no run time per task (schedstat, sched)")
     share = 100.0 * sum(spent.values()) / elapsed
     rss, pss = memory_kb(pids)
     print(f"cpu {share:.2f} rss {rss / 1024:.0f} pss {pss / 1024:.0f}")

@@ -5,6 +5,9 @@
 # browser ends or this script is ended. Run inside desktop_session.sh.
 #
 #   browser_camera.sh chromium|firefox <page url>
+#
+# BROWSER_FAKE_CAMERA=1 gives Chromium its own test camera instead of the
+# desktop's (labelled "fake_device_0").
 set -euo pipefail
 browser=$1 url=$2
 profile=$(mktemp -d)
@@ -25,7 +28,7 @@ chromium)
   # network switches keep it from calling out, which this machine refuses.
   chromium --headless=new --no-sandbox --disable-gpu --no-first-run \
     --disable-background-networking --disable-component-update --disable-sync \
-    --use-fake-ui-for-media-stream --enable-features=WebRtcPipeWireCamera \
+    --use-fake-ui-for-media-stream --enable-features=WebRtcPipeWireCamera ${BROWSER_FAKE_CAMERA:+--use-fake-device-for-media-stream} \
     --user-data-dir="$profile/data" --enable-logging=stderr --v=0 "$url" 2>"$log" >/dev/null &
   pid=$!
   # [..:INFO:CONSOLE(..)] "QB frame ...", source: file:///... (..)
