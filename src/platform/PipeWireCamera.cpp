@@ -55,10 +55,12 @@ const spa_pod* HeaderMetaParams(spa_pod_builder* builder) {
 
 // One format a param, each fixed: readers build their list of a camera's
 // modes from these and skip a param whose format is a choice. BGRA comes
-// first, what browsers take without a conversion of their own (BGR they read
-// red-first, BGRx they refuse). The rate is a range: readers ask for one
-// around 30/1 and link to nothing that offers a single other value; frames
-// still go out when they come, at whatever rate the camera runs.
+// first, for readers that take it as it is (BGR browsers read red-first,
+// BGRx they refuse); then I420, what the browsers' capture prefers over
+// everything else and passes on without a conversion of its own, then YUY2.
+// The rate is a range: readers ask for one around 30/1 and link to nothing
+// that offers a single other value; frames still go out when they come, at
+// whatever rate the camera runs.
 const spa_pod* FormatParams(spa_pod_builder* builder, OutputFormat format, int width, int height) {
     const spa_rectangle size = SPA_RECTANGLE(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
     const spa_fraction usual = SPA_FRACTION(30, 1), slowest = SPA_FRACTION(0, 1), fastest = SPA_FRACTION(120, 1);
@@ -159,8 +161,8 @@ bool PipeWireCamera::Start(int width, int height) {
         uint8_t storage[1024];
         spa_pod_builder builder = SPA_POD_BUILDER_INIT(storage, sizeof(storage));
         const spa_pod* params[] = {FormatParams(&builder, OutputFormat::kBgra, width, height),
-                                   FormatParams(&builder, OutputFormat::kYuy2, width, height),
-                                   FormatParams(&builder, OutputFormat::kI420, width, height)};
+                                   FormatParams(&builder, OutputFormat::kI420, width, height),
+                                   FormatParams(&builder, OutputFormat::kYuy2, width, height)};
         // The node drives its own graph: a frame goes out when it is
         // published, not on a clock of the daemon's.
         const auto flags = static_cast<pw_stream_flags>(PW_STREAM_FLAG_DRIVER | PW_STREAM_FLAG_MAP_BUFFERS);
