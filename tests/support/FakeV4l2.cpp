@@ -1,5 +1,6 @@
 #include "support/FakeV4l2.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -82,6 +83,38 @@ int FakeV4l2::Close(int fd) {
     return m_open.erase(fd) ? 0 : -1;
 }
 
+// As the kernel's control framework (and the webcam driver) take a value:
+// read-only and inactive controls refuse it, a disabled one does not exist,
+// a number is clamped to the range and rounded to the step from the
+// minimum, a menu takes only an index it has; the caller learns the value
+// kept.
+int FakeV4l2::Store(Control& c, int32_t* value) {
+    if (c.flags & V4L2_CTRL_FLAG_DISABLED) return EINVAL;
+    if (c.flags & (V4L2_CTRL_FLAG_READ_ONLY | V4L2_CTRL_FLAG_INACTIVE)) return EACCES;
+    switch (c.type) {
+    case V4L2_CTRL_TYPE_BUTTON:
+        return 0;
+    case V4L2_CTRL_TYPE_BOOLEAN:
+        *value = *value != 0;
+        break;
+    case V4L2_CTRL_TYPE_MENU:
+    case V4L2_CTRL_TYPE_INTEGER_MENU:
+        if (*value < c.minimum || *value > c.maximum) return EINVAL;
+        if (!c.menu.count(static_cast<uint32_t>(*value)) && !c.integerMenu.count(static_cast<uint32_t>(*value)))
+            return EINVAL;
+        break;
+    default: {  // the kernel's rounding: to the nearest step, never past the maximum
+        const int64_t step = c.step > 0 ? c.step : 1;
+        int64_t v = *value >= int64_t{c.maximum} - step / 2 ? int64_t{c.maximum} : *value + step / 2;
+        v = std::clamp<int64_t>(v, c.minimum, c.maximum);
+        *value = static_cast<int32_t>(c.minimum + (v - c.minimum) / step * step);
+        break;
+    }
+    }
+    c.value = *value;
+    return 0;
+}
+
 FakeV4l2::Node* FakeV4l2::NodeOf(int fd) {
     const auto open = m_open.find(fd);
     return open == m_open.end() ? nullptr : &m_nodes[open->second];
@@ -107,13 +140,19 @@ int FakeV4l2::Ioctl(int fd, unsigned long request, void* arg) {
         query->maximum = c->maximum;
         query->step = c->step;
         query->default_value = c->defaultValue;
-        query->flags = 0;
+        query->type = c->type;
+        std::strncpy(reinterpret_cast<char*>(query->name), c->name.c_str(), sizeof query->name - 1);
+        query->flags = c->flags;
         return 0;
     }
     case VIDIOC_G_CTRL: {
         auto* ctrl = static_cast<v4l2_control*>(arg);
         const Control* c = control(ctrl->id);
         if (c == nullptr) break;
+        if (c->flags & V4L2_CTRL_FLAG_WRITE_ONLY) {
+            errno = EACCES;
+            return -1;
+        }
         ctrl->value = c->value;
         return 0;
     }
@@ -121,7 +160,10 @@ int FakeV4l2::Ioctl(int fd, unsigned long request, void* arg) {
         auto* ctrl = static_cast<v4l2_control*>(arg);
         Control* c = control(ctrl->id);
         if (c == nullptr) break;
-        c->value = ctrl->value;
+        if (const int refused = Store(*c, &ctrl->value)) {
+            errno = refused;
+            return -1;
+        }
         node->sets.emplace_back(ctrl->id, ctrl->value);
         return 0;
     }
@@ -163,7 +205,7 @@ int FakeV4l2::Ioctl(int fd, unsigned long request, void* arg) {
         for (uint32_t i = 0; i < controls->count; ++i) {
             v4l2_ext_control& one = controls->controls[i];
             Control* c = control(one.id);
-            if (c == nullptr || (request == VIDIOC_S_EXT_CTRLS && (c->flags & V4L2_CTRL_FLAG_READ_ONLY))) {
+            if (c == nullptr) {
                 errno = EINVAL;
                 return -1;
             }
@@ -171,7 +213,10 @@ int FakeV4l2::Ioctl(int fd, unsigned long request, void* arg) {
                 one.value = c->value;
                 continue;
             }
-            if (c->type != V4L2_CTRL_TYPE_BUTTON) c->value = one.value;
+            if (const int refused = Store(*c, &one.value)) {
+                errno = refused;
+                return -1;
+            }
             node->sets.emplace_back(uint32_t{one.id}, int32_t{one.value});
             // The automatic exposure decides whether the manual one counts.
             if (one.id == V4L2_CID_EXPOSURE_AUTO) {

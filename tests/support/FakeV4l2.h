@@ -62,6 +62,7 @@ public:
 
 private:
     Node* NodeOf(int fd);
+    static int Store(Control& c, int32_t* value);  // 0, or the errno refusing it
     mutable std::mutex m_mutex;
     std::map<std::string, Node> m_nodes;
     std::map<int, std::string> m_open;
