@@ -63,6 +63,10 @@ TEST(DeviceSettings, EveryControlComesWithItsKindRangeMenuAndFlags) {
 TEST(DeviceSettings, ChangesReachTheDriverAndTheDefaultsComeBackInTheRightOrder) {
     FakeV4l2 v4l2;
     const auto settings = DeviceSettings::Open("/fake/full");
+    EXPECT_EQ(settings->Set(V4L2_CID_EXPOSURE_ABSOLUTE, 900), E_FAIL) << "inactive while exposure is automatic";
+    EXPECT_EQ(settings->Set(V4L2_CID_HUE, 1), E_FAIL) << "disabled";
+    ASSERT_EQ(settings->Set(V4L2_CID_SATURATION, 101), S_OK);
+    EXPECT_EQ(Find(settings->Controls(), V4L2_CID_SATURATION)->value, 102) << "the driver keeps steps of 2";
     ASSERT_EQ(settings->Set(V4L2_CID_EXPOSURE_AUTO, V4L2_EXPOSURE_MANUAL), S_OK);
     EXPECT_FALSE(Find(settings->Controls(), V4L2_CID_EXPOSURE_ABSOLUTE)->inactive) << "manual exposure now counts";
     ASSERT_EQ(settings->Set(V4L2_CID_EXPOSURE_ABSOLUTE, 900), S_OK);

@@ -74,6 +74,7 @@ std::vector<DeviceControl> DeviceSettings::Controls() const {
         c.disabled = (query.flags & V4L2_CTRL_FLAG_DISABLED) != 0;
         c.readOnly = (query.flags & V4L2_CTRL_FLAG_READ_ONLY) != 0;
         c.inactive = (query.flags & V4L2_CTRL_FLAG_INACTIVE) != 0;
+        c.changesOthers = (query.flags & V4L2_CTRL_FLAG_UPDATE) != 0;
         if ((c.kind == DeviceControl::Kind::kMenu || c.kind == DeviceControl::Kind::kIntegerMenu) &&
             c.maximum - c.minimum < 256) {
             for (int64_t i = c.minimum; i <= c.maximum; ++i) {
@@ -128,11 +129,15 @@ HRESULT DeviceSettings::Set(uint32_t id, int64_t value) const {
 
 HRESULT DeviceSettings::RestoreDefaults() const {
     HRESULT result = S_OK;
-    // Twice: an automatic mode set back first makes its manual value
-    // writable (or not) for the second pass.
-    for (int pass = 0; pass < 2; ++pass)
+    // Drivers refuse a value its automatic mode has made inactive, so the
+    // order matters; each pass reads the controls afresh.
+    const auto restore = [&](auto which) {
         for (const DeviceControl& c : Controls())
-            if (Writable(c) && c.value != c.defaultValue && FAILED(Set(c.id, c.defaultValue))) result = S_FALSE;
+            if (which(c) && Writable(c) && c.value != c.defaultValue && FAILED(Set(c.id, c.defaultValue))) result = S_FALSE;
+    };
+    restore([](const DeviceControl& c) { return !c.changesOthers; });
+    restore([](const DeviceControl& c) { return c.changesOthers; });
+    restore([](const DeviceControl& c) { return !c.changesOthers; });
     return result;
 }
 

@@ -23,6 +23,7 @@ struct DeviceControl {
     bool inactive = false;   // has no effect now (another control decides)
     bool readOnly = false;
     bool disabled = false;   // not to be shown at all
+    bool changesOthers = false;  // an automatic mode: others count or not by it
     uint32_t ControlClass() const { return id & 0x0fff0000; }
 };
 
@@ -46,7 +47,9 @@ public:
     std::vector<DeviceControl> Controls() const;
     bool HasControls() const;
     HRESULT Set(uint32_t id, int64_t value) const;
-    // Every control that can be written back to its default.
+    // Every control that can be written back to its default: the values
+    // first, while they still count, then the automatic modes, then the
+    // values those modes made count again. S_FALSE when one refused.
     HRESULT RestoreDefaults() const;
 
     // Inputs.

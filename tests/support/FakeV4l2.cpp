@@ -21,9 +21,11 @@ FakeV4l2::FakeV4l2() {
         {V4L2_CID_HUE, {-10, 10, 1, 0, 0, V4L2_CTRL_TYPE_INTEGER, "Hue", V4L2_CTRL_FLAG_DISABLED}},
         {V4L2_CID_CAMERA_CLASS, {0, 0, 0, 0, 0, V4L2_CTRL_TYPE_CTRL_CLASS, "Camera Controls",
                                  V4L2_CTRL_FLAG_READ_ONLY | V4L2_CTRL_FLAG_WRITE_ONLY}},
-        // A menu with gaps, as cameras have: only manual and aperture priority.
+        // A menu with gaps, as cameras have: only manual and aperture priority;
+        // the kernel marks an automatic mode as changing others.
         {V4L2_CID_EXPOSURE_AUTO,
-         {0, 3, 1, 3, 3, V4L2_CTRL_TYPE_MENU, "Auto Exposure", 0, {{1, "Manual Mode"}, {3, "Aperture Priority Mode"}}}},
+         {0, 3, 1, 3, 3, V4L2_CTRL_TYPE_MENU, "Auto Exposure", V4L2_CTRL_FLAG_UPDATE,
+          {{1, "Manual Mode"}, {3, "Aperture Priority Mode"}}}},
         {V4L2_CID_EXPOSURE_ABSOLUTE,
          {3, 2047, 1, 250, 250, V4L2_CTRL_TYPE_INTEGER, "Exposure Time, Absolute", V4L2_CTRL_FLAG_INACTIVE}},
         {V4L2_CID_AUTO_EXPOSURE_BIAS,
