@@ -105,7 +105,7 @@ void ToI420(const Rows& rows, const Columns& column, const OutputFrame& out) {
         uint8_t* __restrict u = planeU + static_cast<std::size_t>(y / 2) * (width / 2);
         uint8_t* __restrict v = planeV + static_cast<std::size_t>(y / 2) * (width / 2);
         // Luma row by row and chroma apart: each loop reads pixels in order
-        // and writes one plane, which the compiler turns into vector code.
+        // and writes one plane, a shape the compiler can vectorise.
         for (std::size_t x = 0; x < width; ++x) lumaTop[x] = Luma(top + column(x));
         for (std::size_t x = 0; x < width; ++x) lumaBottom[x] = Luma(bottom + column(x));
         for (std::size_t x = 0; x < width; x += 2) {
