@@ -19,7 +19,6 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QThread>
 
 #include <algorithm>
 #include <atomic>
@@ -539,6 +538,8 @@ TEST_F(LivePreview, AMicrophoneReplacesTheCameraSilentlyUntilPlayAndTheButtonsDr
     ASSERT_EQ(microphones.size(), 1);
     ASSERT_EQ(microphones[0]->text(), "Fake Microphone");
 
+    ElementCensus camera;
+    camera.Watch(m_window->Graph()->Pipeline());
     microphones[0]->trigger();
     EXPECT_EQ(m_window->AudioDevice(), "Fake Microphone");
     EXPECT_EQ(m_window->Item<CMyListBox>(1001)->currentRow(), -1) << "the camera list lets go";
@@ -548,11 +549,11 @@ TEST_F(LivePreview, AMicrophoneReplacesTheCameraSilentlyUntilPlayAndTheButtonsDr
     EXPECT_TRUE(m_window->Item<CxSkinButton>(1002)->isEnabled());
     EXPECT_EQ(CheckedEntries(*m_window->AudioMenu()), QStringList({"Fake Microphone"}));
     ASSERT_TRUE(m_window->Graph()->HasAudio());
+    // Settled short of playing, a live source sends nothing; the camera's
+    // graph, every element of it, is gone, so no frame of it can follow.
     EXPECT_NE(StateOf(*m_window->Graph()), GST_STATE_PLAYING) << "built stopped";
-    const std::size_t companion = CompanionFrames();
-    QThread::msleep(150);
     EXPECT_EQ(output.Buffers(), 0) << "silent until FilePlay";
-    EXPECT_EQ(CompanionFrames(), companion) << "the camera stopped";
+    EXPECT_TRUE(WaitUntil([&] { return camera.Alive() == 0; })) << "the camera's graph stays";
 
     m_window->Item<CxSkinButton>(1002)->click();  // FilePlay
     ASSERT_TRUE(WaitUntil([&] { return output.Buffers() > 3; })) << "the microphone plays";
@@ -570,9 +571,7 @@ TEST_F(LivePreview, AMicrophoneReplacesTheCameraSilentlyUntilPlayAndTheButtonsDr
     m_window->Item<CxSkinButton>(1004)->click();  // FileStop: the graph stays, the check goes
     EXPECT_TRUE(m_window->GraphBuilt());
     EXPECT_TRUE(CheckedEntries(*m_window->AudioMenu()).isEmpty());
-    const int stopped = output.Buffers();
-    QThread::msleep(100);
-    EXPECT_EQ(output.Buffers(), stopped);
+    EXPECT_EQ(StateOf(*m_window->Graph()), GST_STATE_NULL) << "no streaming thread left to play a buffer";
 
     // Muted before the build: the new graph starts as silent as the button shows.
     microphones[0]->trigger();
@@ -673,13 +672,13 @@ TEST_F(LivePreview, TheDriverSettingsAndInputsOfTheSelectedCamera) {
 TEST_F(LivePreview, EndingTheWindowLeavesNoFrameInFlightAndNothingOpen) {
     Choose("Fake Camera Full");
     NextFrame();
+    ElementCensus graph;
+    graph.Watch(m_window->Graph()->Pipeline());
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(m_window.get(), &escape);
     EXPECT_FALSE(m_window->GraphBuilt());
-    const std::size_t frames = CompanionFrames();
-    QThread::msleep(150);
-    QApplication::processEvents();
-    EXPECT_EQ(CompanionFrames(), frames) << "no frame after the window ended";
+    // Every element gone, the camera too: nothing is left to send a frame.
+    EXPECT_TRUE(WaitUntil([&] { return graph.Alive() == 0; })) << graph.Alive() << " elements still alive";
     m_window.reset();
     EXPECT_EQ(m_v4l2.OpenCount(), 0) << "every device node closed";
 }
