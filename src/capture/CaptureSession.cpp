@@ -168,15 +168,13 @@ CaptureSession::LiveBuild CaptureSession::BuildLive(const std::string& deviceNam
         return LiveBuild::kNotSupported;
     }
 
-    HRESULT hr = m_pGraph->RenderStream(MediaType::kStream);
-    if (FAILED(hr)) {
-        hr = m_pGraph->RenderStream(MediaType::kInterleaved);
-        if (hr != S_OK && hr != VFW_S_NOPREVIEWPIN) hr = m_pGraph->RenderStream(MediaType::kVideo);
-        if (hr != S_OK && hr != VFW_S_NOPREVIEWPIN) {
-            Report("The capture device is already in use!");
-            Teardown();
-            return LiveBuild::kInUse;
-        }
+    // A camera has one plain video stream to render: no multiplexed or
+    // interleaved one to try first.
+    const HRESULT hr = m_pGraph->RenderStream();
+    if (hr != S_OK && hr != VFW_S_NOPREVIEWPIN) {
+        Report("The capture device is already in use!");
+        Teardown();
+        return LiveBuild::kInUse;
     }
 
     FindStreamConfig();

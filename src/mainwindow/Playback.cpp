@@ -41,7 +41,7 @@ void CquabrelDlg::OpenMediaFile(FileKind kind) {
         // The file's frames to the picture area, its events to the window.
         SetupVideoWindow(1);
         EnablePlaybackButtons();
-        m_capture.Graph()->StopWhenReady();
+        m_capture.Graph()->Pause();  // cued on its first frame, until the window runs it
         m_bShowPlaceholder = false;
     }
     m_capture.ConnectFrameCallback();
@@ -93,7 +93,7 @@ void CquabrelDlg::OnBnClickedStopfile() {
         UncheckAudioDevices();
     } else if (FilterGraph* graph = m_capture.Graph()) {
         graph->SetPositionToStart();
-        graph->StopWhenReady();
+        graph->Pause();  // stopped, yet holding a frame to show
     }
 }
 

@@ -175,10 +175,7 @@ HRESULT FilterGraph::AddGrabber() {
     return S_OK;
 }
 
-HRESULT FilterGraph::RenderStream(MediaType type) {
-    // A camera offers one plain video stream: no multiplexed or interleaved
-    // one to render.
-    if (type != MediaType::kVideo) return E_FAIL;
+HRESULT FilterGraph::RenderStream() {
     if (!m_source || !m_grabberAdded || !m_grabberTypeSet) return E_FAIL;
     // Opening the device is where a camera held by another program says so.
     if (gst_element_set_state(m_source.get(), GST_STATE_READY) == GST_STATE_CHANGE_FAILURE) {
@@ -410,8 +407,6 @@ HRESULT FilterGraph::Stop() {
     gst_element_set_state(m_pipeline.get(), GST_STATE_NULL);
     return S_OK;
 }
-
-HRESULT FilterGraph::StopWhenReady() { return Pause(); }
 
 HRESULT FilterGraph::SetPositionToStart() {
     if (!m_pipeline) return E_FAIL;

@@ -15,9 +15,6 @@ class QObject;
 
 namespace quabrel {
 
-// Media types the engine asks for when it connects a capture stream.
-enum class MediaType { kStream, kInterleaved, kVideo };
-
 // Graph events, as the window takes them one by one.
 inline constexpr long EC_COMPLETE = 1;
 inline constexpr long EC_ERRORABORT = 3;
@@ -87,8 +84,8 @@ public:
     // The grabber: asks for 32-bit BGRx video and enters the graph.
     HRESULT SetGrabberMediaType();
     HRESULT AddGrabber();
-    // Connects source → grabber → renderer for the given stream type.
-    HRESULT RenderStream(MediaType type);
+    // Connects source → grabber → renderer: the camera's video stream.
+    HRESULT RenderStream();
     // The grabber's connected frame size.
     HRESULT GetConnectedMediaType(int32_t* width, int32_t* height) const;
     // Streaming thread: called for every frame once set (null removes it;
@@ -99,7 +96,6 @@ public:
     HRESULT Run();
     HRESULT Pause();
     HRESULT Stop();
-    HRESULT StopWhenReady();
     HRESULT SetPositionToStart();
 
     // Files: opens the file at `path` through the decoders, its video
