@@ -38,6 +38,21 @@ measure() {  # name, pid
 }
 browser_frames() { grep -c '^QB frame' "$e2e_work/browser.out" 2>/dev/null | grep -qv '^0$'; }
 
+# Starts Chromium on the camera page (with `query`), waits for its first
+# frame and measures the script and the browser's whole tree as <name> in
+# the background: sets the caller's browser and browser_measure.
+start_browser() {  # name, page query, environment words...
+  local name=$1 query=$2
+  shift 2
+  env "$@" bash tests/browser_camera.sh chromium "file://$here/tests/browser/camera_page.html$query" \
+    >"$e2e_work/browser.out" &
+  browser=$!
+  e2e_pids+=("$browser")
+  e2e_poll 600 browser_frames || e2e_fail "the browser got no frame: $(cat "$e2e_work/browser.out")"
+  measure "$name" "$browser" &
+  browser_measure=$!
+}
+
 run_program() {  # name, with a reader (0 or 1)
   local name=$1 reader=$2 program browser= browser_measure=
   "${program_env[@]}" "$build/quabrel/quabrel_nobanner" >"$e2e_work/$name.log" 2>&1 &
@@ -50,14 +65,7 @@ run_program() {  # name, with a reader (0 or 1)
   xdotool mousemove $((win_x + camera_row[0])) $((win_y + camera_row[1])) click 1
   e2e_poll 100 e2e_pixel_differs "${picture[@]}" "$before" || e2e_fail "$name shows no picture"
   xdotool mousemove 0 0
-  if ((reader)); then
-    bash tests/browser_camera.sh chromium "file://$here/tests/browser/camera_page.html" >"$e2e_work/browser.out" &
-    browser=$!
-    e2e_pids+=("$browser")
-    e2e_poll 600 browser_frames || e2e_fail "the browser got no frame: $(cat "$e2e_work/browser.out")"
-    measure browser "$browser" &  # the script and the browser's whole tree
-    browser_measure=$!
-  fi
+  if ((reader)); then start_browser browser ""; fi
   measure "$name" "$program"
   if [[ -n $browser_measure ]]; then wait "$browser_measure"; fi
   if [[ -n $browser ]]; then kill "$browser"; fi
@@ -70,13 +78,8 @@ run_program() {  # name, with a reader (0 or 1)
 # cores, one of them busy with the browser, slow each other's work down), so
 # the program read and this floor compare like with like.
 run_floor_busy() {
-  BROWSER_FAKE_CAMERA=1 bash tests/browser_camera.sh chromium \
-    "file://$here/tests/browser/camera_page.html?label=fake" >"$e2e_work/browser.out" &
-  local browser=$! browser_measure
-  e2e_pids+=("$browser")
-  e2e_poll 600 browser_frames || e2e_fail "the browser showed no camera of its own: $(cat "$e2e_work/browser.out")"
-  measure browser_own "$browser" &
-  browser_measure=$!
+  local browser browser_measure
+  start_browser browser_own "?label=fake" BROWSER_FAKE_CAMERA=1
   bench_measure_floor_as floor_busy "${program_env[@]}"
   wait "$browser_measure"
   kill "$browser"

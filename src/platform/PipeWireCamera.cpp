@@ -56,8 +56,8 @@ const spa_pod* HeaderMetaParams(spa_pod_builder* builder) {
 // One format a param, each fixed: readers build their list of a camera's
 // modes from these and skip a param whose format is a choice. BGRA comes
 // first, for readers that take it as it is (BGR browsers read red-first,
-// BGRx they refuse); then I420, what the browsers' capture prefers over
-// everything else and passes on without a conversion of its own, then YUY2.
+// BGRx they refuse); then I420, what the browsers' capture turns every
+// frame into (so it needs no conversion of its own), then YUY2.
 // The rate is a range: readers ask for one around 30/1 and link to nothing
 // that offers a single other value; frames still go out when they come, at
 // whatever rate the camera runs.
